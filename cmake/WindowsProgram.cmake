@@ -1,0 +1,19 @@
+# Settings for everything built for Windows.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+if(MINGW)
+  # Each program runs on Windows' own DLLs alone: the GCC runtime is linked in.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  # Reproducible output: no link timestamp, no build folder in the binary.
+  add_link_options(-Wl,--no-insert-timestamp)
+  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+endif()
+
+# qh_windows_program(target ...sources): a GUI program with a wWinMain entry point.
+function(qh_windows_program target)
+  add_executable(${target} WIN32 ${ARGN})
+  qh_warnings(${target})
+  if(MINGW)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()
