@@ -1,0 +1,51 @@
+#include "core/file_set.h"
+
+#include "core/setup_error.h"
+
+namespace qh {
+namespace {
+
+std::wstring Join(const std::wstring& folder, std::wstring_view fragment) {
+    std::wstring path = folder;
+    path += fragment;
+    return path;
+}
+
+std::wstring InFolder(const std::wstring& folder, std::wstring_view fileName) {
+    return Join(folder, L"\\") + std::wstring(fileName);
+}
+
+}  // namespace
+
+std::wstring NormaliseFolderPath(std::wstring folder) {
+    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder;
+}
+
+void RequireFolder(const std::wstring& normalisedFolder, std::wstring_view source) {
+    if (normalisedFolder.empty()) {
+        throw SetupError(L"Find the " + std::wstring(source), {}, 0,
+                         L"The system gave an empty folder path, so there is no place to put the files");
+    }
+}
+
+std::array<CopyStep, 3> InstallCopies(const std::wstring& installerFolder, const std::wstring& excelStartupFolder,
+                                      const std::wstring& windowsFolder) {
+    const std::wstring startupTarget = Join(excelStartupFolder, L"\\");
+    const std::wstring helpTarget = Join(windowsFolder, L"\\Help\\");
+    return {{
+        {InFolder(installerFolder, kMacroWorkbook), startupTarget, startupTarget + std::wstring(kMacroWorkbook)},
+        {InFolder(installerFolder, kAddInWorkbook), startupTarget, startupTarget + std::wstring(kAddInWorkbook)},
+        {InFolder(installerFolder, kHelpFile), helpTarget, helpTarget + std::wstring(kHelpFile)},
+    }};
+}
+
+std::array<std::wstring, 3> InstalledFiles(const std::wstring& excelStartupFolder, const std::wstring& windowsFolder) {
+    return {
+        InFolder(excelStartupFolder, kMacroWorkbook),
+        InFolder(excelStartupFolder, kAddInWorkbook),
+        InFolder(Join(windowsFolder, L"\\Help"), kHelpFile),
+    };
+}
+
+}  // namespace qh

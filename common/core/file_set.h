@@ -1,0 +1,34 @@
+#pragma once
+// The add-in's three files, the folders they go to, and how their paths are formed.
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace qh {
+
+inline constexpr std::wstring_view kMacroWorkbook = L"QZ Macro.xls";
+inline constexpr std::wstring_view kAddInWorkbook = L"QZ Function.xla";
+inline constexpr std::wstring_view kHelpFile = L"QuenzoHalvorn.chm";
+
+// Drops one trailing backslash, and only one: "D:\" becomes "D:", "C:\a\\" becomes "C:\a\".
+std::wstring NormaliseFolderPath(std::wstring folder);
+
+// A folder path that would put files at the root of the current drive ("\QZ Macro.xls") is refused:
+// throws SetupError naming `source` when the normalised folder is empty.
+void RequireFolder(const std::wstring& normalisedFolder, std::wstring_view source);
+
+struct CopyStep {
+    std::wstring source;       // a file
+    std::wstring destination;  // a folder, ending in a backslash: the copy keeps its name
+    std::wstring installedFile;  // where the copy lands
+};
+
+// The installer's copies, in order: the two workbooks into Excel's start-up folder, the help file
+// into the Windows folder's Help folder. Folders are normalised ones.
+std::array<CopyStep, 3> InstallCopies(const std::wstring& installerFolder, const std::wstring& excelStartupFolder,
+                                      const std::wstring& windowsFolder);
+
+// The installed files, in the order the uninstaller removes them.
+std::array<std::wstring, 3> InstalledFiles(const std::wstring& excelStartupFolder, const std::wstring& windowsFolder);
+
+}  // namespace qh

@@ -1,0 +1,18 @@
+#pragma once
+// The services a setup sequence runs on.
+#include "core/automation.h"
+#include "core/forms.h"
+#include "core/window_lookup.h"
+
+namespace qh {
+
+struct Platform {
+    WindowLookup& windows;
+    AutomationFactory& objects;
+    FormsRuntime& forms;
+};
+
+// How a sequence ended when it did not fail.
+enum class Outcome { Completed, Cancelled };
+
+}  // namespace qh

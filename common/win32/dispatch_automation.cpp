@@ -1,0 +1,140 @@
+#include "win32/dispatch_automation.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+
+#include "core/setup_error.h"
+#include "win32/com_values.h"
+#include "win32/win32_error.h"
+
+namespace qh::win32 {
+namespace {
+
+Variant ToVariant(const Argument& argument) {
+    if (auto* flag = std::get_if<bool>(&argument)) return Variant::FromBool(*flag);
+    if (auto* number = std::get_if<std::int32_t>(&argument)) return Variant::FromInt(*number);
+    return Variant::FromText(std::get<std::wstring>(argument));
+}
+
+Value FromVariant(Variant&& result, std::wstring_view member) {
+    const VARIANT& v = result.get();
+    switch (V_VT(&v)) {
+        case VT_EMPTY:
+        case VT_NULL:
+            return std::monostate{};
+        case VT_BOOL:
+            return V_BOOL(&v) != VARIANT_FALSE;
+        case VT_I2:
+            return static_cast<std::int32_t>(V_I2(&v));
+        case VT_I4:
+            return static_cast<std::int32_t>(V_I4(&v));
+        case VT_BSTR:
+            return V_BSTR(&v) ? std::wstring(V_BSTR(&v), ::SysStringLen(V_BSTR(&v))) : std::wstring();
+        case VT_DISPATCH: {
+            IDispatch* dispatch = V_DISPATCH(&v);
+            if (!dispatch) return std::monostate{};
+            dispatch->AddRef();
+            return AutomationPtr(std::make_unique<DispatchObject>(ComPtr<IDispatch>::Attach(dispatch)));
+        }
+        default:
+            throw SetupError(std::wstring(member), {}, static_cast<std::int32_t>(DISP_E_TYPEMISMATCH),
+                             L"The answer had a type this program does not read");
+    }
+}
+
+struct ScriptingError {
+    HRESULT code;
+    const wchar_t* description;
+};
+
+// The scripting runtime's error numbers (as HRESULTs of facility "control"), for EXCEPINFOs
+// that carry no text of their own.
+constexpr ScriptingError kScriptingErrors[] = {
+    {static_cast<HRESULT>(0x800A0034), L"Bad file name or number"},
+    {static_cast<HRESULT>(0x800A0035), L"File not found"},
+    {static_cast<HRESULT>(0x800A0039), L"Device I/O error"},
+    {static_cast<HRESULT>(0x800A003A), L"File already exists"},
+    {static_cast<HRESULT>(0x800A003D), L"Disk full"},
+    {static_cast<HRESULT>(0x800A0043), L"Too many files"},
+    {static_cast<HRESULT>(0x800A0044), L"Device unavailable"},
+    {static_cast<HRESULT>(0x800A0046), L"Permission denied"},
+    {static_cast<HRESULT>(0x800A0047), L"Disk not ready"},
+    {static_cast<HRESULT>(0x800A004B), L"Path/File access error"},
+    {static_cast<HRESULT>(0x800A004C), L"Path not found"},
+};
+
+}  // namespace
+
+std::wstring DescribeAutomationError(HRESULT code, const std::wstring& description) {
+    if (!description.empty()) return description;
+    for (const auto& known : kScriptingErrors) {
+        if (known.code == code) return known.description;
+    }
+    std::wstring system = SystemMessage(static_cast<DWORD>(code));
+    return system.empty() ? L"Unknown error" : system;
+}
+
+Value DispatchObject::Get(std::wstring_view property) { return Invoke(property, DISPATCH_PROPERTYGET, {}); }
+
+Value DispatchObject::Call(std::wstring_view method, const std::vector<Argument>& arguments) {
+    return Invoke(method, DISPATCH_METHOD, arguments);
+}
+
+Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::vector<Argument>& arguments) {
+    const std::wstring name(member);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
+    DISPID id = DISPID_UNKNOWN;
+    ThrowIfFailed(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), name);
+
+    // DISPPARAMS take the arguments last to first.
+    std::vector<Variant> held;
+    held.reserve(arguments.size());
+    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) held.push_back(ToVariant(*it));
+    std::vector<VARIANT> passed;
+    passed.reserve(held.size());
+    for (const auto& v : held) passed.push_back(v.get());  // shallow: `held` keeps ownership
+
+    DISPPARAMS parameters{};
+    parameters.rgvarg = passed.empty() ? nullptr : passed.data();
+    parameters.cArgs = static_cast<UINT>(passed.size());
+
+    Variant result;
+    EXCEPINFO exception{};
+    UINT badArgument = 0;
+    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result.put(),
+                                         &exception, &badArgument);
+    if (hr == DISP_E_EXCEPTION) {
+        if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+        Bstr source;
+        *source.put() = exception.bstrSource;
+        Bstr description;
+        *description.put() = exception.bstrDescription;
+        Bstr helpFile;
+        *helpFile.put() = exception.bstrHelpFile;
+        const HRESULT code = exception.scode != 0 ? exception.scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
+        throw SetupError(name, {}, static_cast<std::int32_t>(code), DescribeAutomationError(code, description.str()));
+    }
+    if (FAILED(hr)) {
+        throw SetupError(name, {}, static_cast<std::int32_t>(hr), DescribeAutomationError(hr, {}));
+    }
+    return FromVariant(std::move(result), name);
+}
+
+AutomationPtr DispatchFactory::CreateObject(std::wstring_view programId) {
+    const std::wstring id(programId);
+    CLSID classId{};
+    HRESULT hr = ::CLSIDFromProgID(id.c_str(), &classId);
+    if (hr == CO_E_CLASSSTRING || hr == REGDB_E_CLASSNOTREG) {
+        throw SetupError(L"Start " + id, {}, static_cast<std::int32_t>(hr),
+                         L"No program is registered under this name; is it installed?");
+    }
+    ThrowIfFailed(hr, L"Start " + id);
+    ComPtr<IDispatch> dispatch;
+    hr = ::CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch, dispatch.put_void());
+    ThrowIfFailed(hr, L"Start " + id);
+    return std::make_unique<DispatchObject>(std::move(dispatch));
+}
+
+}  // namespace qh::win32

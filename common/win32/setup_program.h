@@ -1,0 +1,30 @@
+#pragma once
+// The top of each program: the platform services, one run of its sequence, and the one place
+// that reports a failure.
+#include <windows.h>
+
+#include <functional>
+#include <span>
+
+#include "core/failure_report.h"
+#include "core/forms.h"
+#include "core/platform.h"
+
+namespace qh::win32 {
+
+// Exit codes: the run is complete; a step failed (and was reported); the user cancelled (nothing changed).
+inline constexpr int kExitCompleted = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitCancelled = 2;
+
+inline constexpr wchar_t kProductCaption[] = L"Quenzo Halvorn";
+
+using Sequence = std::function<Outcome(Platform&, RunRecord&)>;
+
+// Runs the sequence with the forms of this program; returns the exit code.
+int RunSetupProgram(HINSTANCE instance, std::span<const Form> forms, const Sequence& sequence);
+
+// Keeps the library search out of the program's own folder, before anything loads a library.
+void RestrictLibrarySearch() noexcept;
+
+}  // namespace qh::win32

@@ -1,0 +1,14 @@
+#include "win32/window_lookup.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace qh::win32 {
+
+bool FindWindowLookup::TopLevelWindowExists(std::string_view className) {
+    const std::string name(className);
+    return ::FindWindowA(name.c_str(), nullptr) != nullptr;
+}
+
+}  // namespace qh::win32

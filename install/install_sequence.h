@@ -1,0 +1,11 @@
+#pragma once
+#include "core/failure_report.h"
+#include "core/platform.h"
+
+namespace qh {
+
+// The installer's run: the Excel guard, the three folders, a second of progress window, the
+// three copies, and Excel's own instance made to quit. `record` tells what was copied.
+Outcome RunInstall(Platform& platform, RunRecord& record);
+
+}  // namespace qh

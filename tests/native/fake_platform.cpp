@@ -1,0 +1,176 @@
+#include "fake_platform.h"
+
+#include <algorithm>
+
+#include "core/setup_error.h"
+
+namespace qh::fake {
+namespace {
+
+std::wstring Text(const Argument& argument) {
+    if (auto* flag = std::get_if<bool>(&argument)) return *flag ? L"True" : L"False";
+    if (auto* number = std::get_if<std::int32_t>(&argument)) return std::to_wstring(*number);
+    return std::get<std::wstring>(argument);
+}
+
+std::wstring Joined(const std::vector<Argument>& arguments) {
+    std::wstring text;
+    for (const auto& argument : arguments) text += L" " + Text(argument);
+    return text;
+}
+
+// An automation object whose members are answered by a function of the call.
+class FakeObject : public AutomationObject {
+public:
+    using Answer = std::function<Value(std::wstring_view, const std::vector<Argument>&)>;
+    FakeObject(Journal& journal, std::wstring name, Answer answer)
+        : journal_(journal), name_(std::move(name)), answer_(std::move(answer)) {}
+    ~FakeObject() override { journal_.Record(name_ + L".Release", /*mayFail=*/false); }
+
+    Value Get(std::wstring_view property) override {
+        journal_.Record(name_ + L"." + std::wstring(property));
+        return answer_(property, {});
+    }
+    Value Call(std::wstring_view method, const std::vector<Argument>& arguments) override {
+        journal_.Record(name_ + L"." + std::wstring(method) + Joined(arguments));
+        return answer_(method, arguments);
+    }
+
+private:
+    Journal& journal_;
+    std::wstring name_;
+    Answer answer_;
+};
+
+}  // namespace
+
+void Journal::Record(std::wstring call, bool mayFail) {
+    entries_.push_back({call, clock});
+    if (mayFail && failAt && failableSeen_++ == *failAt) {
+        throw SetupError(call, L"(injected)", 5, L"Injected failure");
+    }
+}
+
+std::vector<std::wstring> Journal::Calls() const {
+    std::vector<std::wstring> calls;
+    for (const auto& entry : entries_) calls.push_back(entry.call);
+    return calls;
+}
+
+std::optional<std::chrono::milliseconds> Journal::TimeOf(const std::wstring& call) const {
+    for (const auto& entry : entries_) {
+        if (entry.call == call) return entry.at;
+    }
+    return std::nullopt;
+}
+
+std::wstring NameOf(Form form) {
+    switch (form) {
+        case Form::Form1: return L"Form1";
+        case Form::ExitExcel: return L"ExitExcel";
+        case Form::UnInstall: return L"UnInstall";
+        case Form::Copying: return L"Copying";
+        case Form::Deleting: return L"Deleting";
+    }
+    return L"?";
+}
+
+bool FakePlatform::TopLevelWindowExists(std::string_view className) {
+    journal.Record(L"FindWindowA " + std::wstring(className.begin(), className.end()));
+    if (state_.excelWindowLooks.empty()) return false;
+    const bool found = state_.excelWindowLooks.front();
+    state_.excelWindowLooks.pop_front();
+    return found;
+}
+
+AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
+    journal.Record(L"CreateObject " + std::wstring(programId));
+    if (programId == L"excel.application") {
+        return std::make_unique<FakeObject>(journal, L"excel", [this](std::wstring_view member, const auto&) -> Value {
+            if (member == L"StartupPath") return state_.excelStartupPath;
+            return std::monostate{};
+        });
+    }
+    if (programId == L"Scripting.FileSystemObject") {
+        return std::make_unique<FakeObject>(
+            journal, L"fso", [this](std::wstring_view member, const std::vector<Argument>& arguments) -> Value {
+                if (member == L"GetSpecialFolder") {
+                    return std::make_unique<FakeObject>(journal, L"folder",
+                                                        [this](std::wstring_view, const auto&) -> Value {
+                                                            return state_.windowsPath;
+                                                        });
+                }
+                const std::wstring path = Text(arguments.at(0));
+                if (member == L"FileExists") return state_.existingFiles.count(path) == 1;
+                if (member == L"DeleteFile") state_.existingFiles.erase(path);
+                if (member == L"CopyFile") {
+                    const std::wstring name = path.substr(path.rfind(L'\\') + 1);
+                    state_.existingFiles.insert(Text(arguments.at(1)) + name);
+                }
+                return std::monostate{};
+            });
+    }
+    throw SetupError(L"CreateObject", std::wstring(programId), 1, L"Unknown program identifier");
+}
+
+ModalEnd FakePlatform::Show(Form form, ShowMode mode, std::optional<Form> owner) {
+    std::wstring call = L"Show " + NameOf(form) + (mode == ShowMode::Modal ? L" modal" : L" modeless");
+    if (owner) call += L" owner " + NameOf(*owner);
+    journal.Record(call);
+    if (mode == ShowMode::Modeless) return ModalEnd::NotModal;
+
+    auto& queue = state_.answers[form];
+    if (queue.empty()) throw std::logic_error("the test gave no answer for a modal dialog");
+    const UserAction action = queue.front();
+    queue.pop_front();
+    switch (action) {
+        case UserAction::ClickOk:
+            tags_[form] = L"Ok";
+            return ModalEnd::Hidden;
+        case UserAction::ClickCancel:
+            tags_[form] = L"Cancel";
+            return ModalEnd::Hidden;
+        case UserAction::CloseBox:
+            tags_.erase(form);
+            return ModalEnd::ClosedByUser;
+    }
+    return ModalEnd::Hidden;
+}
+
+void FakePlatform::Hide(Form form) { journal.Record(L"Hide " + NameOf(form)); }
+
+void FakePlatform::Unload(Form form) {
+    journal.Record(L"Unload " + NameOf(form));
+    tags_.erase(form);
+}
+
+std::wstring FakePlatform::Tag(Form form) {
+    journal.Record(L"Tag " + NameOf(form));
+    return tags_[form];
+}
+
+void FakePlatform::SetTag(Form form, std::wstring tag) { tags_[form] = std::move(tag); }
+
+std::wstring FakePlatform::ProgramFolder() {
+    journal.Record(L"ProgramFolder");
+    return state_.programFolder;
+}
+
+FormsRuntime::Clock::time_point FakePlatform::Now() { return Clock::time_point(journal.clock); }
+
+void FakePlatform::PumpEventsUntil(Clock::time_point deadline) {
+    ++pumpCalls;
+    const auto until = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.time_since_epoch());
+    // Wakes for the next event before the deadline, or sleeps to the deadline.
+    if (!pendingEvents.empty() && pendingEvents.front() < until) {
+        journal.clock = std::max(journal.clock, pendingEvents.front());
+        handledEvents.push_back(journal.clock);
+        pendingEvents.pop_front();
+    } else {
+        journal.clock = std::max(journal.clock, until);
+    }
+}
+
+void FakePlatform::End() { journal.Record(L"End"); }
+
+}  // namespace qh::fake

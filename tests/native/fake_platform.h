@@ -1,0 +1,90 @@
+#pragma once
+// A platform that records every call the sequences make, in order, and can be told to fail at
+// any one of them. Calls are journalled as short texts ("CreateObject excel.application").
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/automation.h"
+#include "core/forms.h"
+#include "core/platform.h"
+#include "core/window_lookup.h"
+
+namespace qh::fake {
+
+using namespace std::chrono_literals;
+
+// What the user does with a modal dialog.
+enum class UserAction { ClickOk, ClickCancel, CloseBox };
+
+struct Entry {
+    std::wstring call;
+    std::chrono::milliseconds at;  // fake clock time of the call
+};
+
+class Journal {
+public:
+    // Records a call; throws a SetupError instead when it is the call chosen to fail.
+    void Record(std::wstring call, bool mayFail = true);
+    std::vector<std::wstring> Calls() const;
+    const std::vector<Entry>& Entries() const { return entries_; }
+    std::optional<std::chrono::milliseconds> TimeOf(const std::wstring& call) const;
+
+    std::optional<std::size_t> failAt;  // index of the failing call among the calls that may fail
+    std::chrono::milliseconds clock{0};
+
+private:
+    std::vector<Entry> entries_;
+    std::size_t failableSeen_ = 0;
+};
+
+struct MachineState {
+    std::wstring excelStartupPath = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
+    std::wstring windowsPath = L"C:\\Windows";
+    std::wstring programFolder = L"E:\\Setup";
+    std::set<std::wstring> existingFiles;
+    std::deque<bool> excelWindowLooks;  // answers of successive window lookups; then false
+    std::map<Form, std::deque<UserAction>> answers;  // per dialog, successive actions
+};
+
+class FakePlatform : public WindowLookup, public AutomationFactory, public FormsRuntime {
+public:
+    explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
+
+    Platform platform() { return Platform{*this, *this, *this}; }
+    Journal journal;
+    MachineState& state() { return state_; }
+
+    // Events a pump finds waiting, delivered as the clock passes their time.
+    std::deque<std::chrono::milliseconds> pendingEvents;
+    std::vector<std::chrono::milliseconds> handledEvents;
+    int pumpCalls = 0;
+
+    // WindowLookup
+    bool TopLevelWindowExists(std::string_view className) override;
+    // AutomationFactory
+    AutomationPtr CreateObject(std::wstring_view programId) override;
+    // FormsRuntime
+    ModalEnd Show(Form form, ShowMode mode, std::optional<Form> owner) override;
+    void Hide(Form form) override;
+    void Unload(Form form) override;
+    std::wstring Tag(Form form) override;
+    void SetTag(Form form, std::wstring tag) override;
+    std::wstring ProgramFolder() override;
+    Clock::time_point Now() override;
+    void PumpEventsUntil(Clock::time_point deadline) override;
+    void End() override;
+
+private:
+    MachineState state_;
+    std::map<Form, std::wstring> tags_;
+};
+
+std::wstring NameOf(Form form);
+
+}  // namespace qh::fake
