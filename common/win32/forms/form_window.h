@@ -1,0 +1,87 @@
+#pragma once
+// One loaded instance of a form: its window and controls, built from the form's design.
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "win32/forms/designs.h"
+#include "win32/forms/form_events.h"
+#include "win32/forms/layout_scale.h"
+#include "win32/forms/logo_picture.h"
+#include "win32/forms/picture_box.h"
+#include "win32/unique_handle.h"
+
+namespace qh::win32::forms {
+
+inline constexpr wchar_t kFormClass[] = L"QhForm";
+
+// Control ids start above IDOK (1) and IDCANCEL (2), so that neither Enter nor Escape, which a
+// dialog turns into those two ids, ever reaches a button.
+inline constexpr int kFirstControlId = 100;
+
+class FormWindow {
+public:
+    static void RegisterClasses(HINSTANCE instance);
+
+    // Creates the window, hidden and centred on the screen, with all its controls.
+    FormWindow(HINSTANCE instance, const WindowDesign& design, LayoutScale scale, const LogoPicture& logo,
+               FormEvents& events, HWND owner);
+    // Destroys the window, if it is still there, without reporting anything.
+    ~FormWindow();
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+
+    const WindowDesign& Design() const noexcept { return design_; }
+    HWND Handle() const noexcept { return window_.get(); }
+    bool IsAlive() const noexcept { return static_cast<bool>(window_); }
+    // The control the design lists at `position` (its tab order).
+    HWND Control(std::size_t position) const { return controls_.at(position); }
+
+    void SetOwner(HWND owner);
+    // Shows and activates the window; the first time, the focus goes to the first control in
+    // tab order that can take it.
+    void Show();
+    void Hide();
+    // Destroys the window now; the events hear of it through OnDestroyed.
+    void Destroy();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void CreateFrameWindow(HINSTANCE instance, HWND owner);
+    void CreateControls(HINSTANCE instance);
+    HWND CreateControl(HINSTANCE instance, const ControlDesign& control, int id);
+    HWND ContainerOf(const ControlDesign& control) const;
+    HFONT FontFor(const FontDesign& font);
+    void LoadIcons(HINSTANCE instance);
+
+    const ControlDesign* DesignOfControl(HWND control) const;
+    void FocusFirstControl();
+    LRESULT OnControlColour(HDC dc, HWND control);
+    void OnCommand(WORD notification, HWND control);
+    LRESULT FocusedButtonAsDefault() const;
+    void MoveFocus(WPARAM wParam, LPARAM lParam);
+    void OnActivate(bool active);
+    bool OnSetCursor(HWND cursorWindow, WORD hitTest);
+
+    const WindowDesign& design_;
+    LayoutScale scale_;
+    FormEvents& events_;
+    PictureBoxContent pictureContent_;
+    struct Font {
+        FontDesign design;
+        UniqueFont font;
+    };
+    std::vector<Font> fonts_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+    std::vector<HWND> controls_;  // children of the window; destroyed with it
+    HWND focusWhileInactive_ = nullptr;
+    bool shownBefore_ = false;
+    // Last, so that it goes first: the window's controls use the fonts and the picture content.
+    UniqueWindow window_;
+};
+
+}  // namespace qh::win32::forms

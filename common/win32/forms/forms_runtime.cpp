@@ -1,0 +1,261 @@
+#include "win32/forms/forms_runtime.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include "win32/forms/program_folder.h"
+#include "win32/resource_ids.h"
+#include "win32/win32_error.h"
+
+namespace qh::win32 {
+
+std::unique_ptr<FormsRuntime> MakeFormsRuntime(HINSTANCE instance, std::span<const Form> formsOfThisProgram) {
+    return std::make_unique<forms::Win32Forms>(instance, formsOfThisProgram, forms::LayoutScale::OfSystem());
+}
+
+}  // namespace qh::win32
+
+namespace qh::win32::forms {
+namespace {
+
+struct VisibleWindows {
+    HWND except;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectEnabledVisible(HWND window, LPARAM context) {
+    auto& windows = *reinterpret_cast<VisibleWindows*>(context);
+    if (window != windows.except && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+        windows.found.push_back(window);
+    }
+    return TRUE;
+}
+
+// Disables the thread's other top-level windows that take input now; returns them.
+std::vector<HWND> DisableOtherWindows(HWND modalWindow) {
+    VisibleWindows windows{modalWindow, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), CollectEnabledVisible, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows.found) ::EnableWindow(window, FALSE);
+    return windows.found;
+}
+
+void Reenable(std::vector<HWND>& windows) noexcept {
+    for (HWND window : windows) {
+        if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+    }
+    windows.clear();
+}
+
+}  // namespace
+
+Win32Forms::Win32Forms(HINSTANCE instance, std::span<const Form> formsOfThisProgram, LayoutScale scale)
+    : instance_(instance),
+      forms_(formsOfThisProgram.begin(), formsOfThisProgram.end()),
+      scale_(scale),
+      logo_(instance, IDR_LOGO_JPEG) {
+    FormWindow::RegisterClasses(instance);
+}
+
+Win32Forms::~Win32Forms() {
+    DestroyAll();
+}
+
+std::unique_ptr<Win32Forms::Instance>& Win32Forms::Slot(Form form) {
+    return instances_.at(static_cast<std::size_t>(form));
+}
+
+const std::unique_ptr<Win32Forms::Instance>& Win32Forms::Slot(Form form) const {
+    return instances_.at(static_cast<std::size_t>(form));
+}
+
+bool Win32Forms::IsLoaded(Form form) const noexcept {
+    const auto& slot = instances_[static_cast<std::size_t>(form)];
+    return slot && slot->window->IsAlive();
+}
+
+Win32Forms::Instance& Win32Forms::Reference(Form form) {
+    if (std::find(forms_.begin(), forms_.end(), form) == forms_.end()) {
+        throw std::logic_error("this program has no such form");
+    }
+    auto& slot = Slot(form);
+    if (slot && slot->window->IsAlive()) return *slot;
+
+    // Every other form is owned by the start-up window.
+    HWND owner = form != Form::Form1 && IsLoaded(Form::Form1) ? WindowOf(Form::Form1) : nullptr;
+    FormEvents& events = *this;
+    auto fresh = std::make_unique<Instance>();
+    fresh->window = std::make_unique<FormWindow>(instance_, DesignOf(form), scale_, logo_, events, owner);
+    slot = std::move(fresh);
+    return *slot;
+}
+
+HWND Win32Forms::WindowOf(Form form) const noexcept {
+    const auto& slot = instances_[static_cast<std::size_t>(form)];
+    return slot ? slot->window->Handle() : nullptr;
+}
+
+HWND Win32Forms::ControlOf(Form form, std::size_t position) const {
+    const auto& slot = Slot(form);
+    return slot && slot->window->IsAlive() ? slot->window->Control(position) : nullptr;
+}
+
+ModalEnd Win32Forms::Show(Form form, ShowMode mode, std::optional<Form> owner) {
+    if (owner == form) throw std::logic_error("a form cannot own itself");
+    HWND ownerWindow = owner ? Reference(*owner).window->Handle() : nullptr;
+    FormWindow& window = *Reference(form).window;
+    if (ownerWindow) window.SetOwner(ownerWindow);
+
+    if (mode == ShowMode::Modeless) {
+        window.Show();
+        return ModalEnd::NotModal;
+    }
+    if (::IsWindowVisible(window.Handle())) throw std::logic_error("a form on screen cannot be shown modally");
+    return RunModal(form, window);
+}
+
+ModalEnd Win32Forms::RunModal(Form form, FormWindow& window) {
+    ModalFrame frame{form, DisableOtherWindows(window.Handle()), std::nullopt};
+    modalFrames_.push_back(&frame);
+    struct Leave {
+        Win32Forms& forms;
+        ModalFrame& frame;
+        ~Leave() {
+            Reenable(frame.disabledWindows);
+            std::erase(forms.modalFrames_, &frame);
+        }
+    } leave{*this, frame};
+
+    window.Show();
+    while (!frame.end) {
+        MSG message{};
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == -1) ThrowLastError(L"GetMessageW");
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            throw std::runtime_error("the program was told to quit while a dialog was open");
+        }
+        Dispatch(message);
+        RethrowFailure();
+    }
+    return *frame.end;
+}
+
+void Win32Forms::EndModal(Form form, ModalEnd how) noexcept {
+    for (ModalFrame* frame : modalFrames_) {
+        if (frame->form == form && !frame->end) {
+            Reenable(frame->disabledWindows);
+            frame->end = how;
+        }
+    }
+}
+
+void Win32Forms::Hide(Form form) {
+    FormWindow& window = *Reference(form).window;
+    EndModal(form, ModalEnd::Hidden);
+    window.Hide();
+}
+
+void Win32Forms::Unload(Form form) {
+    auto& slot = Slot(form);
+    if (!slot) return;
+    EndModal(form, ModalEnd::ClosedByUser);
+    slot.reset();
+}
+
+std::wstring Win32Forms::Tag(Form form) {
+    return Reference(form).tag;
+}
+
+void Win32Forms::SetTag(Form form, std::wstring tag) {
+    Reference(form).tag = std::move(tag);
+}
+
+std::wstring Win32Forms::ProgramFolder() {
+    return FolderOfFile(RunningProgramPath());
+}
+
+FormsRuntime::Clock::time_point Win32Forms::Now() {
+    return Clock::now();
+}
+
+void Win32Forms::PumpEventsUntil(Clock::time_point deadline) {
+    const auto now = Clock::now();
+    if (deadline > now) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+        const auto timeout = static_cast<DWORD>(std::min<long long>(wait, INFINITE - 1));
+        if (::MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
+            ThrowLastError(L"MsgWaitForMultipleObjectsEx");
+        }
+    }
+    DispatchPending();
+}
+
+// Returns false when the thread was told to quit (the quit message stays queued for the caller).
+bool Win32Forms::DispatchPending() {
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        Dispatch(message);
+        RethrowFailure();
+    }
+    return true;
+}
+
+void Win32Forms::Dispatch(MSG& message) {
+    HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    const bool ours = root && std::any_of(instances_.begin(), instances_.end(), [root](const auto& slot) {
+                          return slot && slot->window->Handle() == root;
+                      });
+    if (ours) {
+        // No window has a cancel button, so Escape does nothing. It must not even reach a
+        // multi-line edit, which would ask its parent to close.
+        if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) return;
+        // Tab, Shift+Tab and Enter as in a dialog (Enter through the focused button only).
+        if (::IsDialogMessageW(root, &message)) return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+void Win32Forms::RethrowFailure() {
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void Win32Forms::End() {
+    DestroyAll();
+}
+
+void Win32Forms::DestroyAll() noexcept {
+    for (ModalFrame* frame : modalFrames_) {
+        Reenable(frame->disabledWindows);
+        if (!frame->end) frame->end = ModalEnd::ClosedByUser;
+    }
+    // The owned windows first, then their owner; no window hears of it.
+    for (auto slot = instances_.rbegin(); slot != instances_.rend(); ++slot) slot->reset();
+}
+
+void Win32Forms::OnButtonClick(Form form, std::wstring_view tag) {
+    SetTag(form, std::wstring(tag));
+    Hide(form);
+}
+
+void Win32Forms::OnCloseBox(Form form) {
+    // An unload, but the window's procedure is still running: the window goes now, its instance
+    // is replaced on the next reference.
+    EndModal(form, ModalEnd::ClosedByUser);
+    if (auto& slot = Slot(form)) slot->window->Destroy();
+}
+
+void Win32Forms::OnDestroyed(Form form) noexcept {
+    EndModal(form, ModalEnd::ClosedByUser);
+}
+
+void Win32Forms::OnFailure(std::exception_ptr failure) noexcept {
+    if (!failure_) failure_ = std::move(failure);
+}
+
+}  // namespace qh::win32::forms

@@ -1,0 +1,97 @@
+#pragma once
+// The forms runtime on raw Win32: the five designs as windows of one thread.
+//
+// A program makes one with MakeFormsRuntime(instance, the forms it uses). Each form then has one
+// implicit instance, created on its first reference (Show, Hide, Tag, SetTag) and again after an
+// Unload. A button stores its answer in the Tag and hides its window; the close box unloads it.
+// A modal Show runs its own message loop with every other window of the thread disabled.
+// The program's resources must hold the logo (IDR_LOGO_JPEG) and the icons of its forms.
+#include <windows.h>
+
+#include <array>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/forms.h"
+#include "win32/forms/form_events.h"
+#include "win32/forms/form_window.h"
+#include "win32/forms/layout_scale.h"
+#include "win32/forms/logo_picture.h"
+
+namespace qh::win32 {
+
+// The runtime for the forms of one program, laid out at the system's resolution.
+std::unique_ptr<FormsRuntime> MakeFormsRuntime(HINSTANCE instance, std::span<const Form> formsOfThisProgram);
+
+}  // namespace qh::win32
+
+namespace qh::win32::forms {
+
+class Win32Forms final : public FormsRuntime, private FormEvents {
+public:
+    Win32Forms(HINSTANCE instance, std::span<const Form> formsOfThisProgram, LayoutScale scale);
+    // Closes whatever windows are left, as End does.
+    ~Win32Forms() override;
+    Win32Forms(const Win32Forms&) = delete;
+    Win32Forms& operator=(const Win32Forms&) = delete;
+
+    ModalEnd Show(Form form, ShowMode mode, std::optional<Form> owner) override;
+    void Hide(Form form) override;
+    void Unload(Form form) override;
+    std::wstring Tag(Form form) override;
+    void SetTag(Form form, std::wstring tag) override;
+    std::wstring ProgramFolder() override;
+    Clock::time_point Now() override;
+    void PumpEventsUntil(Clock::time_point deadline) override;
+    void End() override;
+
+    // The window of the form's current instance, or null when it is not loaded (for tests).
+    HWND WindowOf(Form form) const noexcept;
+    // The control at `position` in the form's design (its tab order), of the current instance.
+    HWND ControlOf(Form form, std::size_t position) const;
+
+private:
+    struct Instance {
+        std::unique_ptr<FormWindow> window;
+        std::wstring tag;
+    };
+    // One modal Show in progress: the windows it disabled and, once it is over, how it ended.
+    struct ModalFrame {
+        Form form;
+        std::vector<HWND> disabledWindows;
+        std::optional<ModalEnd> end;
+    };
+
+    void OnButtonClick(Form form, std::wstring_view tag) override;
+    void OnCloseBox(Form form) override;
+    void OnDestroyed(Form form) noexcept override;
+    void OnFailure(std::exception_ptr failure) noexcept override;
+
+    Instance& Reference(Form form);
+    std::unique_ptr<Instance>& Slot(Form form);
+    const std::unique_ptr<Instance>& Slot(Form form) const;
+    bool IsLoaded(Form form) const noexcept;
+    ModalEnd RunModal(Form form, FormWindow& window);
+    // Ends every modal Show of the form, giving the input back to the windows it disabled.
+    // Done before the form's window is hidden or destroyed, or the activation would go to
+    // another program instead of the owner.
+    void EndModal(Form form, ModalEnd how) noexcept;
+    void Dispatch(MSG& message);
+    bool DispatchPending();
+    void RethrowFailure();
+    void DestroyAll() noexcept;
+
+    HINSTANCE instance_;
+    std::vector<Form> forms_;
+    LayoutScale scale_;
+    LogoPicture logo_;
+    std::array<std::unique_ptr<Instance>, 5> instances_;
+    std::vector<ModalFrame*> modalFrames_;
+    std::exception_ptr failure_;
+};
+
+}  // namespace qh::win32::forms

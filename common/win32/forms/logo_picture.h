@@ -1,0 +1,28 @@
+#pragma once
+// The product logo: a JPEG stored as RCDATA in the program, decoded once by the system's picture
+// object and drawn at the top-left of every picture box.
+#include <windows.h>
+#include <ocidl.h>
+
+#include "win32/com_ptr.h"
+
+namespace qh::win32::forms {
+
+class LogoPicture {
+public:
+    // Decodes the resource `resourceId` (RT_RCDATA) of `module`.
+    LogoPicture(HINSTANCE module, int resourceId);
+
+    // The image's own size in pixels.
+    SIZE PixelSize() const noexcept { return pixelSize_; }
+
+    // Draws the image with its top-left corner at (0, 0), `size` pixels large.
+    void Draw(HDC dc, SIZE size) const;
+
+private:
+    ComPtr<IPicture> picture_;
+    SIZE pixelSize_{};
+    SIZE himetricSize_{};
+};
+
+}  // namespace qh::win32::forms
