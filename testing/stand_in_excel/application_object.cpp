@@ -1,0 +1,153 @@
+#include "application_object.h"
+
+#include <oleauto.h>
+
+#include <array>
+#include <new>
+#include <string_view>
+
+#include "journal.h"
+#include "main_window.h"
+#include "startup_folder.h"
+
+namespace qh::testing {
+
+namespace {
+
+constexpr DISPID kStartupPathId = 1;
+constexpr DISPID kQuitId = 2;
+
+struct Member {
+    std::wstring_view name;
+    DISPID id;
+};
+constexpr std::array kMembers{Member{L"StartupPath", kStartupPathId}, Member{L"Quit", kQuitId}};
+
+const Member* FindMember(const wchar_t* name) {
+    for (const Member& member : kMembers) {
+        if (::CompareStringOrdinal(name, -1, member.name.data(), static_cast<int>(member.name.size()), TRUE) ==
+            CSTR_EQUAL) {
+            return &member;
+        }
+    }
+    return nullptr;
+}
+
+const Member* FindMember(DISPID id) {
+    for (const Member& member : kMembers) {
+        if (member.id == id) return &member;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ApplicationObject::ApplicationObject(const MainWindow& mainWindow) noexcept : mainWindow_(mainWindow) {}
+
+HRESULT ApplicationObject::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IDispatch)) {
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG ApplicationObject::AddRef() { return ++references_; }
+
+// The last release frees the object but leaves the process running, as a real Excel does when
+// its client forgets to make it quit.
+ULONG ApplicationObject::Release() {
+    const ULONG remaining = --references_;
+    if (remaining == 0) delete this;
+    return remaining;
+}
+
+HRESULT ApplicationObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT ApplicationObject::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) {
+    if (typeInfo) *typeInfo = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+HRESULT ApplicationObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameCount, LCID, DISPID* ids) {
+    if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (nameCount == 0) return S_OK;
+    if (!names || !ids || !names[0]) return E_POINTER;
+    try {
+        // No member takes named arguments: any name after the member's is unknown.
+        for (UINT i = 1; i < nameCount; ++i) ids[i] = DISPID_UNKNOWN;
+        const Member* member = FindMember(names[0]);
+        if (!member) {
+            ids[0] = DISPID_UNKNOWN;
+            JournalEvent(L"unknown", names[0]);
+            return DISP_E_UNKNOWNNAME;
+        }
+        ids[0] = member->id;
+        spellingByMember_[member->id] = names[0];
+        return nameCount == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ApplicationObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters,
+                                  VARIANT* result, EXCEPINFO*, UINT*) {
+    if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    try {
+        const auto spelling = spellingByMember_.find(member);
+        const Member* known = FindMember(member);
+        const std::wstring name = spelling != spellingByMember_.end() ? spelling->second
+                                  : known                             ? std::wstring(known->name)
+                                                                      : L"#" + std::to_wstring(member);
+        JournalEvent(L"call", name);
+
+        const DISPPARAMS noParameters{};
+        const DISPPARAMS& given = parameters ? *parameters : noParameters;
+        switch (member) {
+        case kStartupPathId:
+            return GetStartupPath(flags, given, result);
+        case kQuitId:
+            return Quit(flags, given);
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ApplicationObject::GetStartupPath(WORD flags, const DISPPARAMS& parameters, VARIANT* result) {
+    // A script reading a property may send DISPATCH_METHOD | DISPATCH_PROPERTYGET; a put is refused.
+    if ((flags & DISPATCH_PROPERTYGET) == 0 || (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if (parameters.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    const std::wstring folder = StartupFolderText();
+    // Like Excel, the start-up folder exists once somebody asked for it.
+    CreateFolderTree(folder);
+    if (!result) return S_OK;
+    BSTR text = ::SysAllocStringLen(folder.data(), static_cast<UINT>(folder.size()));
+    if (!text) return E_OUTOFMEMORY;
+    ::VariantInit(result);
+    result->vt = VT_BSTR;
+    result->bstrVal = text;
+    return S_OK;
+}
+
+HRESULT ApplicationObject::Quit(WORD flags, const DISPPARAMS& parameters) {
+    if ((flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
+    if (parameters.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    JournalEvent(L"quit");
+    // Posted, so that this call returns to the client before the window and the process go.
+    mainWindow_.PostClose();
+    return S_OK;
+}
+
+}  // namespace qh::testing

@@ -1,0 +1,38 @@
+#include "class_factory.h"
+
+#include <new>
+
+#include "application_object.h"
+#include "main_window.h"
+#include "test_settings.h"
+
+namespace qh::testing {
+
+HRESULT ClassFactory::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (::IsEqualIID(iid, IID_IUnknown) || ::IsEqualIID(iid, IID_IClassFactory)) {
+        *object = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    if (FailCreationSetting()) {
+        // What a client sees when Excel cannot start; nobody will use this process any more.
+        mainWindow_.PostClose();
+        return CO_E_SERVER_EXEC_FAILURE;
+    }
+    auto* application = new (std::nothrow) ApplicationObject(mainWindow_);
+    if (!application) return E_OUTOFMEMORY;
+    const HRESULT hr = application->QueryInterface(iid, object);
+    application->Release();
+    if (SUCCEEDED(hr)) mainWindow_.CancelDelayedClose();
+    return hr;
+}
+
+}  // namespace qh::testing
