@@ -37,6 +37,15 @@ std::wstring TemporaryFolder() {
     return std::wstring(buffer, ::GetTempPathW(static_cast<DWORD>(std::size(buffer)), buffer));
 }
 
+// The root of a drive letter that nothing is mapped to, such as a removed network drive.
+std::wstring UnmappedDriveRoot() {
+    const DWORD mapped = ::GetLogicalDrives();
+    for (wchar_t letter = L'Y'; letter > L'D'; --letter) {
+        if ((mapped & (1u << (letter - L'A'))) == 0) return std::wstring(1, letter) + L":\\";
+    }
+    return {};
+}
+
 bool IsFolder(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -258,7 +267,7 @@ TEST_F(StandInExcelTest, ConfiguredStartupPathIsReturnedExactlyAndCreated) {
         {base + L"\\one\\two\\three", base + L"\\one\\two\\three"},
         {L"C:\\", L"C:\\"},
         // A drive that does not exist cannot be created; the text still comes back as it is.
-        {L"Q:\\", L""},
+        {UnmappedDriveRoot(), L""},
     };
 
     auto [created, excel] = CreateExcel();
