@@ -19,7 +19,7 @@ const std::wstring_view kProductTitle =
 const std::wstring_view kMakerContact =
     L"Quenzo\u00AE by Halvorn Analytics Ltd.\r\n"
     L"Halvorn Software Division\r\n"
-    L"Tel 020 7946 0321  www.halvorn.example.com\r\n"
+    L"Tel 020 7946 0321 halvorn.example.com\r\n"
     L"Fax 020 7946 0322\r\n";
 
 const std::wstring_view kLegalWarning =

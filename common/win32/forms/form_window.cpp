@@ -25,11 +25,13 @@ bool SameFont(const FontDesign& a, const FontDesign& b) {
     return a.face == b.face && a.hundredthsOfPoint == b.hundredthsOfPoint && a.weight == b.weight;
 }
 
-// A borderless multi-line field: no scroll bars and no automatic scrolling, so lines wrap at
-// word boundaries and what does not fit the height is cut off.
+// A borderless multi-line field without scroll bars: without horizontal scrolling lines wrap at
+// word boundaries, and without vertical scrolling what does not fit the height is cut off.
+// An editable field scrolls down as the user types, though: without it, the field refuses every
+// key that would need one more line than it shows, and it shows its full text already.
 DWORD TextFieldStyle(const ControlDesign& control) {
     DWORD style = ES_MULTILINE | (control.alignment == Alignment::Centre ? ES_CENTER : ES_LEFT);
-    if (control.readOnly) style |= ES_READONLY;
+    style |= control.readOnly ? ES_READONLY : ES_AUTOVSCROLL;
     return style;
 }
 

@@ -1,0 +1,191 @@
+// Every design as built: sizes, places, kinds, styles, fonts, colours and texts, at 96 dpi
+// (exactly the tabled pixels) and at 144 dpi (everything half as large again).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+
+#include "expected_layouts.h"
+#include "forms_test_support.h"
+
+namespace qh::testing {
+namespace {
+
+struct LayoutCase {
+    Form form;
+    int dpi;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<LayoutCase>& info) {
+    const auto name = ExpectedWindowOf(info.param.form).name;
+    return std::string(name.begin(), name.end()) + "At" + std::to_string(info.param.dpi) + "Dpi";
+}
+
+int Scaled(int pixelsAt96, int dpi) {
+    return ::MulDiv(pixelsAt96, dpi, 96);
+}
+
+// Character heights of the three fonts: 8.25, 15.75 and 14.25 pt.
+int FontHeightAt(int heightAt96, int dpi) {
+    if (dpi == 96) return heightAt96;
+    switch (heightAt96) {
+        case -11: return -17;  // 16.5 px at 144 dpi, rounded
+        case -21: return -32;  // 31.5 px
+        case -19: return -29;  // 28.5 px
+        default: return 0;
+    }
+}
+
+std::wstring ControlLabel(const ExpectedControl& control) {
+    return std::wstring(control.name) + (control.index ? L"(" + std::to_wstring(control.index) + L")" : L"");
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+class LayoutTest : public ::testing::TestWithParam<LayoutCase> {
+protected:
+    void SetUp() override {
+        forms_ = MakeForms(GetParam().dpi);
+        ShowForInspection(*forms_, GetParam().form);
+        window_ = forms_->WindowOf(GetParam().form);
+        ASSERT_NE(window_, nullptr);
+    }
+
+    HWND ControlAt(std::size_t position) { return forms_->ControlOf(GetParam().form, position); }
+
+    // The window of the control the table names as the container of `control`.
+    HWND ContainerOf(const ExpectedControl& control) {
+        if (control.containerName.empty()) return window_;
+        const auto& order = ExpectedWindowOf(GetParam().form).tabOrder;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (order[i].name == control.containerName && order[i].index == control.containerIndex) return ControlAt(i);
+        }
+        ADD_FAILURE() << "no container";
+        return nullptr;
+    }
+
+    std::unique_ptr<win32::forms::Win32Forms> forms_;
+    HWND window_ = nullptr;
+};
+
+TEST_P(LayoutTest, ClientAreaHasTheDesignedSize) {
+    const auto& expected = ExpectedWindowOf(GetParam().form);
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    EXPECT_EQ(client.right, Scaled(expected.clientWidth, GetParam().dpi));
+    EXPECT_EQ(client.bottom, Scaled(expected.clientHeight, GetParam().dpi));
+}
+
+TEST_P(LayoutTest, ControlsSitInTheirContainersInTabOrder) {
+    const auto& expected = ExpectedWindowOf(GetParam().form);
+    const int dpi = GetParam().dpi;
+    std::size_t count = 0;
+    for (HWND child = ::GetWindow(window_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) ++count;
+    const std::size_t inFrames = static_cast<std::size_t>(
+        std::count_if(expected.tabOrder.begin(), expected.tabOrder.end(),
+                      [](const ExpectedControl& control) { return !control.containerName.empty(); }));
+    EXPECT_EQ(count + inFrames, expected.tabOrder.size());
+
+    for (std::size_t position = 0; position < expected.tabOrder.size(); ++position) {
+        const ExpectedControl& control = expected.tabOrder[position];
+        SCOPED_TRACE(Narrow(ControlLabel(control)));
+        HWND handle = ControlAt(position);
+        ASSERT_NE(handle, nullptr);
+        EXPECT_EQ(::GetParent(handle), ContainerOf(control));
+        // Edges scale, so that edges the design lines up stay lined up.
+        const std::array<int, 4> place{Scaled(control.left, dpi), Scaled(control.top, dpi),
+                                       Scaled(control.left + control.width, dpi) - Scaled(control.left, dpi),
+                                       Scaled(control.top + control.height, dpi) - Scaled(control.top, dpi)};
+        EXPECT_EQ(PlaceInParent(handle), place);
+        // The dialog manager turns Enter and Escape into these two ids.
+        EXPECT_NE(::GetDlgCtrlID(handle), IDOK);
+        EXPECT_NE(::GetDlgCtrlID(handle), IDCANCEL);
+    }
+}
+
+TEST_P(LayoutTest, ControlsHaveTheirKindAndStyle) {
+    for (std::size_t position = 0; const ExpectedControl& control : ExpectedWindowOf(GetParam().form).tabOrder) {
+        SCOPED_TRACE(Narrow(ControlLabel(control)));
+        HWND handle = ControlAt(position++);
+        const LONG style = ::GetWindowLongW(handle, GWL_STYLE);
+        const LONG extended = ::GetWindowLongW(handle, GWL_EXSTYLE);
+        EXPECT_EQ((style & WS_TABSTOP) != 0, control.tabStop);
+        EXPECT_EQ(style & (WS_BORDER | WS_HSCROLL | WS_VSCROLL), 0);
+        EXPECT_EQ((extended & WS_EX_CLIENTEDGE) != 0, control.sunkenBorder);
+        switch (control.kind) {
+            case Kind::TextField:
+                EXPECT_EQ(_wcsicmp(ClassName(handle).c_str(), L"Edit"), 0);
+                EXPECT_NE(style & ES_MULTILINE, 0);
+                EXPECT_EQ((style & ES_READONLY) != 0, control.readOnly);
+                EXPECT_EQ(style & (ES_CENTER | ES_RIGHT), control.centred ? ES_CENTER : ES_LEFT);
+                // Without horizontal scrolling a field wraps at word boundaries; without vertical
+                // scrolling it clips. Only the editable field scrolls, to take what is typed.
+                EXPECT_EQ(style & ES_AUTOHSCROLL, 0);
+                EXPECT_EQ((style & ES_AUTOVSCROLL) != 0, !control.readOnly);
+                EXPECT_EQ(extended & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), 0);
+                break;
+            case Kind::Frame:
+                EXPECT_EQ(_wcsicmp(ClassName(handle).c_str(), L"Button"), 0);
+                EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX);
+                break;
+            case Kind::Button:
+                EXPECT_EQ(_wcsicmp(ClassName(handle).c_str(), L"Button"), 0);
+                EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON);
+                break;
+            case Kind::PictureBox:
+                EXPECT_EQ(ClassName(handle), L"QhPictureBox");
+                break;
+        }
+    }
+}
+
+TEST_P(LayoutTest, TextsAreExactlyAsDesigned) {
+    EXPECT_EQ(WindowText(window_), L"Quenzo Halvorn");
+    for (std::size_t position = 0; const ExpectedControl& control : ExpectedWindowOf(GetParam().form).tabOrder) {
+        SCOPED_TRACE(Narrow(ControlLabel(control)));
+        EXPECT_EQ(WindowText(ControlAt(position++)), control.text);
+    }
+}
+
+TEST_P(LayoutTest, FontsAreTahomaAsTabled) {
+    for (std::size_t position = 0; const ExpectedControl& control : ExpectedWindowOf(GetParam().form).tabOrder) {
+        HWND handle = ControlAt(position++);
+        if (control.fontHeight == 0) continue;
+        SCOPED_TRACE(Narrow(ControlLabel(control)));
+        const LOGFONTW font = FontOf(handle);
+        EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+        EXPECT_EQ(font.lfHeight, FontHeightAt(control.fontHeight, GetParam().dpi));
+        EXPECT_EQ(font.lfWeight, control.fontWeight);
+        EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
+        EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+        // Without the face installed the system would quietly use another.
+        EXPECT_EQ(RealisedFace(reinterpret_cast<HFONT>(::SendMessageW(handle, WM_GETFONT, 0, 0))), L"Tahoma");
+    }
+}
+
+TEST_P(LayoutTest, TextFieldsUseTheSystemColours) {
+    for (std::size_t position = 0; const ExpectedControl& control : ExpectedWindowOf(GetParam().form).tabOrder) {
+        HWND handle = ControlAt(position++);
+        if (control.kind != Kind::TextField) continue;
+        SCOPED_TRACE(Narrow(ControlLabel(control)));
+        const ControlColours colours = ColoursOf(handle);
+        EXPECT_EQ(colours.brush, ::GetSysColorBrush(COLOR_MENU));
+        EXPECT_EQ(colours.background, ::GetSysColor(COLOR_MENU));
+        EXPECT_EQ(colours.text, ::GetSysColor(control.textColour));
+    }
+}
+
+std::vector<LayoutCase> AllCases() {
+    std::vector<LayoutCase> cases;
+    for (int dpi : {96, 144}) {
+        for (Form form : kAllForms) cases.push_back({form, dpi});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Designs, LayoutTest, ::testing::ValuesIn(AllCases()), CaseName);
+
+}  // namespace
+}  // namespace qh::testing

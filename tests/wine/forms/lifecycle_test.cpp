@@ -1,0 +1,154 @@
+// Loading, showing, hiding and unloading forms; the modal loop; the event pump; the end.
+#include <gtest/gtest.h>
+
+#include "forms_test_support.h"
+
+namespace qh::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::size_t kCommandButton1 = 0;  // ExitExcel's tab order
+constexpr std::size_t kCommandButton2 = 1;
+
+class LifecycleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        forms_ = MakeForms();
+        forms_->Show(Form::Form1, ShowMode::Modeless, std::nullopt);
+        form1_ = forms_->WindowOf(Form::Form1);
+    }
+    std::unique_ptr<win32::forms::Win32Forms> forms_;
+    HWND form1_ = nullptr;
+};
+
+TEST_F(LifecycleTest, ButtonsStoreTheirAnswerAndHide) {
+    const struct {
+        std::size_t button;
+        const wchar_t* tag;
+    } cases[] = {{kCommandButton1, L"Ok"}, {kCommandButton2, L"Cancel"}};
+    for (const auto& c : cases) {
+        HWND dialog = nullptr;
+        WhileModal script(*forms_, {[&] {
+            dialog = forms_->WindowOf(Form::ExitExcel);
+            ::SendMessageW(forms_->ControlOf(Form::ExitExcel, c.button), BM_CLICK, 0, 0);
+        }});
+        EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::Hidden);
+        // Hidden, not unloaded: the same window still holds the answer.
+        EXPECT_EQ(forms_->WindowOf(Form::ExitExcel), dialog);
+        EXPECT_FALSE(::IsWindowVisible(dialog));
+        EXPECT_EQ(forms_->Tag(Form::ExitExcel), c.tag);
+        forms_->Unload(Form::ExitExcel);
+        EXPECT_FALSE(::IsWindow(dialog));
+        EXPECT_EQ(forms_->Tag(Form::ExitExcel), L"");  // a fresh instance
+    }
+}
+
+TEST_F(LifecycleTest, CloseBoxUnloadsAndAFreshInstanceFollows) {
+    forms_->SetTag(Form::ExitExcel, L"Ok");
+    HWND dialog = nullptr;
+    WhileModal script(*forms_, {[&] {
+        dialog = forms_->WindowOf(Form::ExitExcel);
+        ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }});
+    EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::ClosedByUser);
+    EXPECT_FALSE(::IsWindow(dialog));
+    EXPECT_EQ(forms_->Tag(Form::ExitExcel), L"");
+    EXPECT_NE(forms_->WindowOf(Form::ExitExcel), nullptr);
+    EXPECT_NE(forms_->WindowOf(Form::ExitExcel), dialog);
+    EXPECT_TRUE(::IsWindowEnabled(form1_));
+}
+
+TEST_F(LifecycleTest, HideFromCodeEndsTheModalShow) {
+    WhileModal script(*forms_, {[&] {
+        forms_->SetTag(Form::UnInstall, L"anything");
+        forms_->Hide(Form::UnInstall);
+    }});
+    EXPECT_EQ(forms_->Show(Form::UnInstall, ShowMode::Modal, Form::Form1), ModalEnd::Hidden);
+    EXPECT_EQ(forms_->Tag(Form::UnInstall), L"anything");
+}
+
+TEST_F(LifecycleTest, ModalShowDisablesTheOtherWindowsAndGivesThemBack) {
+    forms_->Show(Form::Copying, ShowMode::Modeless, Form::Form1);
+    HWND copying = forms_->WindowOf(Form::Copying);
+    bool form1Enabled = true;
+    bool copyingEnabled = true;
+    bool dialogEnabled = false;
+    WhileModal script(*forms_, {[&] {
+        form1Enabled = ::IsWindowEnabled(form1_);
+        copyingEnabled = ::IsWindowEnabled(copying);
+        dialogEnabled = ::IsWindowEnabled(forms_->WindowOf(Form::ExitExcel));
+        ::SendMessageW(forms_->ControlOf(Form::ExitExcel, kCommandButton1), BM_CLICK, 0, 0);
+    }});
+    forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1);
+    EXPECT_FALSE(form1Enabled);
+    EXPECT_FALSE(copyingEnabled);
+    EXPECT_TRUE(dialogEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(form1_));
+    EXPECT_TRUE(::IsWindowEnabled(copying));
+    // The owner was given back its input before the dialog went, so the activation stays here.
+    EXPECT_NE(::GetActiveWindow(), forms_->WindowOf(Form::ExitExcel));
+    EXPECT_TRUE(::GetActiveWindow() == form1_ || ::GetActiveWindow() == copying);
+}
+
+TEST_F(LifecycleTest, AVisibleFormCannotBeShownModally) {
+    forms_->Show(Form::ExitExcel, ShowMode::Modeless, Form::Form1);
+    EXPECT_THROW(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), std::logic_error);
+}
+
+TEST_F(LifecycleTest, FormsOfAnotherProgramAreRefused) {
+    const Form installerForms[] = {Form::Form1, Form::ExitExcel, Form::Copying};
+    win32::forms::Win32Forms installer(::GetModuleHandleW(nullptr), installerForms, win32::forms::LayoutScale(96));
+    EXPECT_THROW(installer.Tag(Form::UnInstall), std::logic_error);
+    EXPECT_EQ(installer.Tag(Form::Copying), L"");
+}
+
+TEST_F(LifecycleTest, PumpWaitsUntilTheDeadlineWithoutSpinning) {
+    const auto start = forms_->Now();
+    const auto deadline = start + 300ms;
+    int calls = 0;
+    while (forms_->Now() < deadline) {
+        forms_->PumpEventsUntil(deadline);
+        ++calls;
+    }
+    const auto elapsed = forms_->Now() - start;
+    EXPECT_GE(elapsed, 300ms);
+    EXPECT_LT(elapsed, 600ms);
+    EXPECT_LT(calls, 20) << "the pump returned again and again without events";
+}
+
+TEST_F(LifecycleTest, PumpHandlesWhatIsPostedAndReturns) {
+    forms_->Show(Form::ExitExcel, ShowMode::Modeless, Form::Form1);
+    ASSERT_EQ(::GetFocus(), forms_->ControlOf(Form::ExitExcel, kCommandButton1));
+    PressKey(VK_TAB);
+    const auto start = forms_->Now();
+    forms_->PumpEventsUntil(start + 5s);
+    EXPECT_LT(forms_->Now() - start, 1s) << "the pump did not return after handling the events";
+    EXPECT_EQ(::GetFocus(), forms_->ControlOf(Form::ExitExcel, kCommandButton2));
+}
+
+TEST_F(LifecycleTest, EndClosesEveryWindowAtOnce) {
+    forms_->Show(Form::Copying, ShowMode::Modeless, Form::Form1);
+    HWND copying = forms_->WindowOf(Form::Copying);
+    HWND prompt = nullptr;
+    WhileModal script(*forms_, {[&] {
+        prompt = forms_->WindowOf(Form::ExitExcel);
+        forms_->End();
+    }});
+    EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::ClosedByUser);
+    EXPECT_FALSE(::IsWindow(prompt));
+    EXPECT_FALSE(::IsWindow(copying));
+    EXPECT_FALSE(::IsWindow(form1_));
+}
+
+TEST_F(LifecycleTest, ProgramFolderHoldsTheRunningProgram) {
+    const std::wstring folder = forms_->ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    const bool root = folder.size() == 3 && folder[1] == L':';
+    EXPECT_TRUE(root || folder.back() != L'\\');
+    const DWORD attributes = ::GetFileAttributesW((folder + (root ? L"" : L"\\") + L"qh_forms_tests.exe").c_str());
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace qh::testing
