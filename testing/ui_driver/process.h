@@ -54,7 +54,9 @@ DWORD WaitForExit(Process& process, std::chrono::milliseconds timeout = kDefault
 
 bool IsRunning(const Process& process);
 
-// Ends the program if it still runs and waits (bounded) until it has gone.
+// Ends the program if it still runs and waits (bounded) until it has gone. Under Wine, wait for
+// the program's first window before ending it: a program killed while it starts leaves Wine's
+// desktop process (explorer.exe) running on for a long time (over 80 s seen).
 void Terminate(Process& process, DWORD exitCode = Process::kTerminatedExitCode);
 
 }  // namespace qh::testing

@@ -112,8 +112,15 @@ std::wstring DescribeWindow(HWND window) {
     wchar_t handle[32];
     std::swprintf(handle, std::size(handle), L"0x%llX",
                   static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)));
-    if (!::IsWindow(window)) return std::wstring(handle) + L" (gone)";
-    return L"class " + Quoted(ClassName(window)) + L", caption " + Quoted(Caption(window)) + L", handle " + handle;
+    // Never throws: the window may go away while it is being described.
+    wchar_t className[256];
+    wchar_t caption[256];
+    if (!::IsWindow(window) || !::GetClassNameW(window, className, static_cast<int>(std::size(className)))) {
+        return std::wstring(handle) + L" (gone)";
+    }
+    caption[0] = L'\0';
+    ::GetWindowTextW(window, caption, static_cast<int>(std::size(caption)));
+    return L"class " + Quoted(className) + L", caption " + Quoted(caption) + L", handle " + handle;
 }
 
 }  // namespace qh::testing

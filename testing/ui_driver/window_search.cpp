@@ -13,9 +13,16 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
     return TRUE;
 }
 
-std::wstring TextForMatching(HWND control) {
-    if (auto text = TryControlText(control, kScanMessageTimeout)) return *std::move(text);
-    return Caption(control);
+// The control's text, or nothing when it has gone: controls go before their window does, so a
+// window that is closing still lists children that no longer exist.
+std::optional<std::wstring> TextForMatching(HWND control) {
+    try {
+        if (auto text = TryControlText(control, kScanMessageTimeout)) return text;
+        return Caption(control);
+    } catch (const std::runtime_error&) {
+        if (::IsWindow(control)) throw;
+        return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -130,7 +137,7 @@ std::vector<HWND> DescendantWindows(HWND parent) {
 
 HWND FindChildByText(HWND parent, const std::wstring& text) {
     for (HWND child : DescendantWindows(parent)) {
-        if (::IsWindow(child) && TextForMatching(child) == text) return child;
+        if (TextForMatching(child) == text) return child;
     }
     return nullptr;
 }
