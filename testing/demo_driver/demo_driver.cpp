@@ -1,0 +1,106 @@
+// DemoDriver install|uninstall <medium folder> <screenshot folder>
+// Runs the installer or the uninstaller from the medium as a user would, with the user's
+// Excel open at first so that the Excel prompt shows, answers every window, and saves a picture of
+// each window as it appears: as drawn by itself, and the whole screen at that moment.
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "stand_in_control.h"
+#include "ui_driver/ui_driver.h"
+#include "window_picture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qh::testing;
+using namespace std::chrono_literals;
+
+constexpr wchar_t kExitExcelText[] = L"Please close Excel!\r\n";
+constexpr wchar_t kCopyingText[] = L"Copying files, please wait...\r\n";
+constexpr wchar_t kDeletingText[] = L"Deleting files, please \r\nwait...\r\n";
+constexpr wchar_t kOk[] = L"Ok";
+
+fs::path screenshots;
+
+void Say(const std::wstring& text) {
+    std::fwprintf(stdout, L"demo: %ls\n", text.c_str());
+    std::fflush(stdout);
+}
+
+void Picture(HWND window, const std::wstring& name) {
+    // Let it paint first.
+    Sleep(300);
+    SaveWindowPicture(window, screenshots / (name + L".png"));
+    SaveWindowPng(::GetDesktopWindow(), screenshots / (name + L"-screen.png"));
+    Say(L"saved " + name + L".png");
+}
+
+HWND StartUpWindow(const Process& process) {
+    WindowFilter filter;
+    filter.processId = process.Pid();
+    filter.caption = L"Quenzo Halvorn";
+    filter.clientSize = SIZE{231, 59};
+    return WaitForWindow(filter, 20s);
+}
+
+int Install(const fs::path& medium) {
+    Say(L"starting the user's Excel, so that the installer finds it running");
+    UserExcel usersExcel;
+    Process installer = StartProgram((medium / L"QuenzoHalvornInstall.exe").wstring(), medium.wstring());
+    HWND form1 = StartUpWindow(installer);
+    HWND prompt = WaitForWindowWithChildText(installer.Pid(), kExitExcelText, 20s);
+    Picture(form1, L"1-install-Form1");
+    Picture(prompt, L"2-install-ExitExcel");
+    Say(L"closing the user's Excel and pressing Ok");
+    usersExcel.Close();
+    usersExcel.WaitForEnd(10s);
+    WaitUntilNoExcelWindow(10s);
+    ClickButton(FindChildByText(prompt, kOk));
+    HWND copying = WaitForWindowWithChildText(installer.Pid(), kCopyingText, 20s);
+    Picture(copying, L"3-install-Copying");
+    const DWORD exitCode = WaitForExit(installer, 30s);
+    Say(L"the installer ended with exit code " + std::to_wstring(exitCode));
+    return static_cast<int>(exitCode);
+}
+
+int Uninstall(const fs::path& medium) {
+    WaitUntilNoExcelWindow(10s);
+    Process uninstaller = StartProgram((medium / L"QuenzoHalvornUnInstall.exe").wstring(), medium.wstring());
+    HWND form1 = StartUpWindow(uninstaller);
+    HWND confirmation = WaitForWindowWithChildText(
+        uninstaller.Pid(),
+        L"Uninstall Quenzo Halvorn! Caution: if you \r\ninstalled the Quenzo menu, you need to first \r\nrun macro "
+        L"DeleteQuenzoFromToolsMenu.\r\n",
+        20s);
+    Picture(form1, L"4-uninstall-Form1");
+    Picture(confirmation, L"5-uninstall-UnInstall");
+    Say(L"pressing Ok to confirm");
+    ClickButton(FindChildByText(confirmation, kOk));
+    HWND deleting = WaitForWindowWithChildText(uninstaller.Pid(), kDeletingText, 20s);
+    Picture(deleting, L"6-uninstall-Deleting");
+    const DWORD exitCode = WaitForExit(uninstaller, 30s);
+    Say(L"the uninstaller ended with exit code " + std::to_wstring(exitCode));
+    return static_cast<int>(exitCode);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring program = argc == 4 ? argv[1] : L"";
+    if (program != L"install" && program != L"uninstall") {
+        std::fwprintf(stderr, L"usage: DemoDriver install|uninstall <medium folder> <screenshot folder>\n");
+        return 2;
+    }
+    try {
+        const fs::path medium = WinePathFromUnix(argv[2]);
+        screenshots = WinePathFromUnix(argv[3]);
+        fs::create_directories(screenshots);
+        return (program == L"install" ? Install(medium) : Uninstall(medium)) == 0 ? 0 : 1;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "demo: %s\n", failure.what());
+        return 1;
+    }
+}

@@ -1,0 +1,203 @@
+// The real installer under Wine, with the stand-in Excel, run as a user would run it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "setup_bench.h"
+
+namespace qh::testing {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr auto kRunTimeout = 30s;
+constexpr DWORD kCompleted = 0;
+constexpr DWORD kFailed = 1;
+constexpr DWORD kCancelled = 2;
+
+bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+size_t AutomationInstances(const std::vector<JournalEntry>& journal) {
+    return static_cast<size_t>(std::count_if(journal.begin(), journal.end(), [](const JournalEntry& e) {
+        return e.event == L"started" && e.detail == L"automation";
+    }));
+}
+
+class Installer : public ::testing::Test {
+protected:
+    void SetUp() override { fs::remove(installedHelp_); }
+    void TearDown() override { fs::remove(installedHelp_); }
+
+    void ExpectInstalledFrom(const Medium& medium, const fs::path& startupFolder) const {
+        for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook}) {
+            ASSERT_TRUE(fs::exists(startupFolder / name)) << fs::path(name).string();
+            EXPECT_EQ(ReadBytes(startupFolder / name), ReadBytes(medium.folder() / name));
+        }
+        ASSERT_TRUE(fs::exists(installedHelp_));
+        EXPECT_EQ(ReadBytes(installedHelp_), ReadBytes(medium.folder() / kHelpFile));
+        EXPECT_EQ(FileNamesIn(startupFolder), (std::vector<std::wstring>{kAddInWorkbook, kMacroWorkbook}));
+    }
+
+    ExcelBench excel_;
+    TempFolder mediumFolder_{L"medium"};
+    const fs::path installedHelp_ = HelpFolder() / kHelpFile;
+};
+
+TEST_F(Installer, FreshInstallCopiesTheThreeFilesUnderTheirNamesAndQuitsExcel) {
+    Medium medium(mediumFolder_.path());
+    Process installer = StartFromMedium(medium, Program::Installer);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+    EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"StartupPath", L"Quit"}));
+    EXPECT_EQ(AutomationInstances(excel_.Journal()), 1u);
+    excel_.ExpectNothingLeftRunning();
+}
+
+TEST_F(Installer, ExistingCopiesAreOverwrittenSilently) {
+    Medium medium(mediumFolder_.path());
+    const std::vector<char> old = {'o', 'l', 'd'};
+    WriteBytes(excel_.startupFolder() / kMacroWorkbook, old);
+    WriteBytes(excel_.startupFolder() / kAddInWorkbook, old);
+    WriteBytes(installedHelp_, old);
+    Process installer = StartFromMedium(medium, Program::Installer);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+}
+
+TEST_F(Installer, AsksAgainWhileExcelRunsAndGoesOnOnceItIsClosed) {
+    Medium medium(mediumFolder_.path());
+    UserExcel usersExcel;
+    Process installer = StartFromMedium(medium, Program::Installer);
+
+    HWND prompt = WaitForDesign(installer, kExitExcelText);
+    Press(prompt, L"Ok");  // without closing Excel
+    WaitForWindowGone(prompt);
+    HWND again = WaitForDesign(installer, kExitExcelText);
+    EXPECT_FALSE(fs::exists(excel_.startupFolder() / kMacroWorkbook));
+
+    usersExcel.Close();
+    ASSERT_TRUE(usersExcel.WaitForEnd(10s));
+    ASSERT_TRUE(WaitUntilNoExcelWindow(10s));
+    Press(again, L"Ok");
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+    EXPECT_EQ(AutomationInstances(excel_.Journal()), 1u);
+    excel_.ExpectNothingLeftRunning();
+}
+
+TEST_F(Installer, CancelAtTheExcelPromptChangesNothingAndStartsNoExcel) {
+    Medium medium(mediumFolder_.path());
+    UserExcel usersExcel;
+    Process installer = StartFromMedium(medium, Program::Installer);
+    Press(WaitForDesign(installer, kExitExcelText), L"Cancel");
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCancelled);
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    EXPECT_FALSE(fs::exists(installedHelp_));
+    EXPECT_EQ(AutomationInstances(excel_.Journal()), 0u);
+}
+
+TEST_F(Installer, MissingSourceFileIsReportedEarlierCopiesStayAndExcelQuits) {
+    Medium medium(mediumFolder_.path());
+    medium.RemoveFile(kAddInWorkbook);
+    Process installer = StartFromMedium(medium, Program::Installer);
+    const std::wstring report = ReadAndDismissReport(installer);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
+    EXPECT_TRUE(Contains(report, L"CopyFile")) << report;
+    EXPECT_TRUE(Contains(report, (medium.folder() / kAddInWorkbook).wstring())) << report;
+    EXPECT_TRUE(Contains(report, L"File not found")) << report;
+    EXPECT_TRUE(Contains(report, (excel_.startupFolder() / kMacroWorkbook).wstring())) << "names what is in place: " << report;
+    EXPECT_EQ(FileNamesIn(excel_.startupFolder()), (std::vector<std::wstring>{kMacroWorkbook}));
+    EXPECT_FALSE(fs::exists(installedHelp_));
+    EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"StartupPath", L"Quit"}));
+    excel_.ExpectNothingLeftRunning();
+}
+
+// Moves the Windows folder's Help folder aside for one test.
+class HelpFolderAway {
+public:
+    HelpFolderAway() : help_(HelpFolder()), away_(help_.parent_path() / L"Help.away") { fs::rename(help_, away_); }
+    ~HelpFolderAway() {
+        std::error_code ignored;
+        fs::rename(away_, help_, ignored);
+    }
+
+private:
+    fs::path help_;
+    fs::path away_;
+};
+
+TEST_F(Installer, MissingHelpFolderIsReportedWorkbooksStayAndExcelQuits) {
+    Medium medium(mediumFolder_.path());
+    std::wstring report;
+    {
+        HelpFolderAway away;
+        Process installer = StartFromMedium(medium, Program::Installer);
+        report = ReadAndDismissReport(installer);
+        EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
+    }
+    EXPECT_TRUE(Contains(report, L"\\Help\\")) << report;
+    EXPECT_EQ(FileNamesIn(excel_.startupFolder()), (std::vector<std::wstring>{kAddInWorkbook, kMacroWorkbook}));
+    EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"StartupPath", L"Quit"}));
+    excel_.ExpectNothingLeftRunning();
+}
+
+TEST_F(Installer, EmptyStartupFolderFromExcelIsRefusedBeforeAnyCopy) {
+    Medium medium(mediumFolder_.path());
+    for (const wchar_t* reported : {L"", L"\\"}) {
+        excel_.ReportStartupPathAs(reported);
+        Process installer = StartFromMedium(medium, Program::Installer);
+        const std::wstring report = ReadAndDismissReport(installer);
+        EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
+        EXPECT_TRUE(Contains(report, L"Excel start-up folder")) << report;
+        EXPECT_TRUE(Contains(report, L"No file had been changed")) << report;
+        EXPECT_FALSE(fs::exists(fs::path(L"C:\\") / kMacroWorkbook));
+        EXPECT_FALSE(fs::exists(installedHelp_));
+    }
+    excel_.ExpectNothingLeftRunning();
+}
+
+TEST_F(Installer, StartupFolderReportedWithTrailingBackslashInstallsTheSame) {
+    Medium medium(mediumFolder_.path());
+    excel_.ReportStartupPathAs(excel_.startupFolder().wstring() + L"\\");
+    Process installer = StartFromMedium(medium, Program::Installer);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+}
+
+TEST_F(Installer, StartedFromADriveRootReadsItsFilesThere) {
+    Medium medium{fs::path()};  // the root of the bench's spare drive
+    ASSERT_EQ(medium.folder(), fs::path(L"Q:\\"));
+    Process installer = StartFromMedium(medium, Program::Installer);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+}
+
+TEST(InstallerNonAscii, InstallsIntoAStartupFolderWithNonAsciiCharacters) {
+    const fs::path help = HelpFolder() / kHelpFile;
+    ExcelBench excel(L"D\u00e9marrage \u03a9\u03bc\u03ad\u03b3\u03b1 \u542f\u52a8");
+    TempFolder mediumFolder(L"m\u00e9dium-\u00fc");
+    Medium medium(mediumFolder.path());
+    Process installer = StartFromMedium(medium, Program::Installer);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    EXPECT_EQ(ReadBytes(excel.startupFolder() / kMacroWorkbook), ReadBytes(medium.folder() / kMacroWorkbook));
+    EXPECT_EQ(ReadBytes(excel.startupFolder() / kAddInWorkbook), ReadBytes(medium.folder() / kAddInWorkbook));
+    fs::remove(help);
+}
+
+TEST_F(Installer, ProgressWindowIsUpForAboutASecondBeforeTheFirstFileAppears) {
+    Medium medium(mediumFolder_.path());
+    Process installer = StartFromMedium(medium, Program::Installer);
+    WaitForDesign(installer, kCopyingText, 20s);
+    const auto shown = std::chrono::steady_clock::now();
+    const fs::path first = excel_.startupFolder() / kMacroWorkbook;
+    const bool appeared = PollUntil(10s, [&] { return fs::exists(first); });
+    const auto waited = std::chrono::steady_clock::now() - shown;
+    ASSERT_TRUE(appeared);
+    // The window is seen a little after it appears, so the measured wait is at most the pause.
+    EXPECT_GE(waited, 700ms);
+    EXPECT_LE(waited, 2500ms);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+}
+
+}  // namespace
+}  // namespace qh::testing

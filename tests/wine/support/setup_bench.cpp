@@ -1,0 +1,158 @@
+#include "setup_bench.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace qh::testing {
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path BuiltProgram(Program program) {
+    return WinePathFromUnix(program == Program::Installer ? L"" QH_INSTALLER_PATH : L"" QH_UNINSTALLER_PATH);
+}
+
+std::wstring UniqueSuffix() {
+    static std::atomic<unsigned> counter{0};
+    return std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64()) + L"-" +
+           std::to_wstring(counter++);
+}
+
+}  // namespace
+
+TempFolder::TempFolder(const std::wstring& nameHint)
+    : path_(fs::temp_directory_path() / (L"qh-" + nameHint + L"-" + UniqueSuffix())) {
+    fs::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(path_, ignored);
+}
+
+std::vector<char> ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + file.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& file, const std::vector<char>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<char> SampleContent(const std::wstring& fileName) {
+    std::vector<char> bytes;
+    for (int i = 0; i < 3000; ++i) {
+        bytes.push_back(static_cast<char>(fileName[static_cast<size_t>(i) % fileName.size()] + i % 7));
+    }
+    return bytes;
+}
+
+fs::path HelpFolder() {
+    wchar_t windows[MAX_PATH];
+    const UINT length = ::GetWindowsDirectoryW(windows, static_cast<UINT>(std::size(windows)));
+    return fs::path(std::wstring(windows, length)) / L"Help";
+}
+
+Medium::Medium(const fs::path& folder) : folder_(folder.empty() ? fs::path(L"Q:\\") : folder) {
+    fs::create_directories(folder_);
+    for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook, kHelpFile}) {
+        WriteBytes(folder_ / name, SampleContent(name));
+        made_.push_back(folder_ / name);
+    }
+    for (Program program : {Program::Installer, Program::Uninstaller}) {
+        fs::copy_file(BuiltProgram(program), ProgramPath(program), fs::copy_options::overwrite_existing);
+        made_.push_back(ProgramPath(program));
+    }
+}
+
+Medium::~Medium() {
+    std::error_code ignored;
+    for (const auto& file : made_) fs::remove(file, ignored);
+}
+
+fs::path Medium::ProgramPath(Program program) const {
+    return folder_ / BuiltProgram(program).filename();
+}
+
+void Medium::RemoveFile(const std::wstring& fileName) const { fs::remove(folder_ / fileName); }
+
+ExcelBench::ExcelBench(const std::wstring& startupFolderName)
+    : root_(L"excel"), startupFolder_(root_.path() / startupFolderName) {
+    settings.SetJournal();
+    settings.SetStartupPath(startupFolder_.wstring());
+    fs::create_directories(startupFolder_);
+}
+
+ExcelBench::~ExcelBench() { EndLeftoverInstances(settings.journal()); }
+
+void ExcelBench::ReportStartupPathAs(const std::wstring& text) { settings.SetStartupPath(text); }
+
+std::vector<JournalEntry> ExcelBench::Journal() const { return ReadJournal(settings.journal()); }
+
+std::vector<std::wstring> ExcelBench::MembersCalled() const {
+    std::vector<std::wstring> members;
+    for (const auto& entry : Journal()) {
+        if (entry.event == L"call") members.push_back(entry.detail);
+    }
+    return members;
+}
+
+size_t ExcelBench::InstancesStarted() const {
+    size_t started = 0;
+    for (const auto& entry : Journal()) started += entry.event == L"started" ? 1 : 0;
+    return started;
+}
+
+void ExcelBench::ExpectNothingLeftRunning() const {
+    EXPECT_EQ(InstancesLeftRunning(settings.journal()), 0u) << "an Excel instance was left running";
+    EXPECT_TRUE(WaitUntilNoExcelWindow(10s)) << "an XLMAIN window is left";
+}
+
+Process StartFromMedium(const Medium& medium, Program program) {
+    return StartProgram(medium.ProgramPath(program).wstring(), medium.folder().wstring());
+}
+
+HWND WaitForDesign(const Process& process, const std::wstring& text, std::chrono::milliseconds timeout) {
+    return WaitForWindowWithChildText(process.Pid(), text, timeout);
+}
+
+void Press(HWND window, const std::wstring& caption) {
+    HWND button = FindChildByText(window, caption);
+    if (!button) throw std::runtime_error("no button with that caption");
+    ClickButton(button);
+}
+
+std::wstring ReadAndDismissReport(const Process& process, std::chrono::milliseconds timeout) {
+    WindowFilter filter;
+    filter.processId = process.Pid();
+    filter.className = L"#32770";
+    filter.caption = L"Quenzo Halvorn";
+    HWND box = WaitForWindow(filter, timeout);
+    HWND message = FindChildById(box, 0xFFFF);
+    const std::wstring text = message ? Caption(message) : std::wstring();
+    HWND ok = FindChildById(box, IDOK);
+    if (!ok) ok = FindChildByText(box, L"OK");
+    if (!ok) throw std::runtime_error("the report has no OK button");
+    ClickButton(ok);
+    return text;
+}
+
+std::vector<std::wstring> FileNamesIn(const fs::path& folder) {
+    std::vector<std::wstring> names;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored)) names.push_back(entry.path().filename().wstring());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace qh::testing

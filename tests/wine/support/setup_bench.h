@@ -1,0 +1,110 @@
+#pragma once
+// A bench for running the real programs under Wine: a distribution medium in a folder of its own,
+// an Excel start-up folder of its own (through the stand-in's settings), the windows' texts, and
+// the report a failed run shows.
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "stand_in_control.h"
+#include "ui_driver/ui_driver.h"
+
+namespace qh::testing {
+
+using namespace std::chrono_literals;
+
+inline constexpr wchar_t kMacroWorkbook[] = L"QZ Macro.xls";
+inline constexpr wchar_t kAddInWorkbook[] = L"QZ Function.xla";
+inline constexpr wchar_t kHelpFile[] = L"QuenzoHalvorn.chm";
+
+// What identifies each window: a text only it shows.
+inline constexpr wchar_t kExitExcelText[] = L"Please close Excel!\r\n";
+inline constexpr wchar_t kCopyingText[] = L"Copying files, please wait...\r\n";
+inline constexpr wchar_t kDeletingText[] = L"Deleting files, please \r\nwait...\r\n";
+inline constexpr wchar_t kUnInstallText[] =
+    L"Uninstall Quenzo Halvorn! Caution: if you \r\ninstalled the Quenzo menu, you need to first \r\nrun macro "
+    L"DeleteQuenzoFromToolsMenu.\r\n";
+
+enum class Program { Installer, Uninstaller };
+
+// A folder made for one test and removed with everything in it afterwards.
+class TempFolder {
+public:
+    explicit TempFolder(const std::wstring& nameHint);
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder();
+    const std::filesystem::path& path() const noexcept { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<char> ReadBytes(const std::filesystem::path& file);
+void WriteBytes(const std::filesystem::path& file, const std::vector<char>& bytes);
+// Distinct contents per file, so that a copy under the wrong name shows.
+std::vector<char> SampleContent(const std::wstring& fileName);
+
+// The Windows folder's Help folder, where the help file goes.
+std::filesystem::path HelpFolder();
+
+// A distribution medium: the program and the three add-in files in one folder.
+// Put it in `folder` (removed at the end), or at the root of the bench's spare drive Q: when
+// `folder` is empty.
+class Medium {
+public:
+    explicit Medium(const std::filesystem::path& folder);
+    Medium(const Medium&) = delete;
+    Medium& operator=(const Medium&) = delete;
+    ~Medium();
+
+    const std::filesystem::path& folder() const noexcept { return folder_; }
+    std::filesystem::path ProgramPath(Program program) const;
+    void RemoveFile(const std::wstring& fileName) const;
+
+private:
+    std::filesystem::path folder_;
+    std::vector<std::filesystem::path> made_;
+};
+
+// The stand-in Excel set up for one test: its start-up folder and a journal.
+class ExcelBench {
+public:
+    // `startupFolderName` is created under a fresh temporary folder; `reportedAs` (when not empty)
+    // is what StartupPath returns instead of the plain folder path (a trailing backslash, say).
+    explicit ExcelBench(const std::wstring& startupFolderName = L"XLSTART");
+    ~ExcelBench();
+
+    const std::filesystem::path& startupFolder() const noexcept { return startupFolder_; }
+    void ReportStartupPathAs(const std::wstring& text);
+    std::vector<JournalEntry> Journal() const;
+    // The members the programs called, in order ("StartupPath", "Quit").
+    std::vector<std::wstring> MembersCalled() const;
+    size_t InstancesStarted() const;
+    // Bounded: no instance of this test left running and no XLMAIN window anywhere.
+    void ExpectNothingLeftRunning() const;
+
+    StandInSettingsScope settings;
+
+private:
+    TempFolder root_;
+    std::filesystem::path startupFolder_;
+};
+
+Process StartFromMedium(const Medium& medium, Program program);
+
+// Waits for the window that shows `text` and returns it.
+HWND WaitForDesign(const Process& process, const std::wstring& text, std::chrono::milliseconds timeout = 15s);
+// Presses the button captioned `caption` ("Ok", "Cancel") in that window.
+void Press(HWND window, const std::wstring& caption);
+
+// The failure report: waits for the message box, returns its text and dismisses it.
+std::wstring ReadAndDismissReport(const Process& process, std::chrono::milliseconds timeout = 20s);
+
+// Files in a folder, by name (empty when the folder does not exist).
+std::vector<std::wstring> FileNamesIn(const std::filesystem::path& folder);
+
+}  // namespace qh::testing
