@@ -1,7 +1,7 @@
 // DemoDriver install|uninstall <medium folder> <screenshot folder>
 // Runs the installer or the uninstaller from the medium as a user would, with the user's
 // Excel open at first so that the Excel prompt shows, answers every window, and saves a picture of
-// each window as it appears: as drawn by itself, and the whole screen at that moment.
+// each window as it appears: the window alone, and the whole screen at that moment.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,7 +10,6 @@
 
 #include "stand_in_control.h"
 #include "ui_driver/ui_driver.h"
-#include "window_picture.h"
 
 namespace {
 
@@ -31,12 +30,11 @@ void Say(const std::wstring& text) {
 }
 
 void Picture(HWND window, const std::wstring& name) {
-    // Let it paint first.
-    Sleep(300);
-    SaveWindowPicture(window, screenshots / (name + L".png"));
+    SaveWindowPng(window, screenshots / (name + L".png"));
     SaveWindowPng(::GetDesktopWindow(), screenshots / (name + L"-screen.png"));
     Say(L"saved " + name + L".png");
 }
+
 
 HWND StartUpWindow(const Process& process) {
     WindowFilter filter;
@@ -52,13 +50,15 @@ int Install(const fs::path& medium) {
     Process installer = StartProgram((medium / L"QuenzoHalvornInstall.exe").wstring(), medium.wstring());
     HWND form1 = StartUpWindow(installer);
     HWND prompt = WaitForWindowWithChildText(installer.Pid(), kExitExcelText, 20s);
-    Picture(form1, L"1-install-Form1");
-    Picture(prompt, L"2-install-ExitExcel");
+    Picture(prompt, L"1-install-ExitExcel");
     Say(L"closing the user's Excel and pressing Ok");
     usersExcel.Close();
     usersExcel.WaitForEnd(10s);
     WaitUntilNoExcelWindow(10s);
     ClickButton(FindChildByText(prompt, kOk));
+    // While the installer starts its own Excel, the start-up window is the only one on screen.
+    WaitForWindowGone(prompt);
+    Picture(form1, L"2-install-Form1");
     HWND copying = WaitForWindowWithChildText(installer.Pid(), kCopyingText, 20s);
     Picture(copying, L"3-install-Copying");
     const DWORD exitCode = WaitForExit(installer, 30s);
@@ -69,18 +69,18 @@ int Install(const fs::path& medium) {
 int Uninstall(const fs::path& medium) {
     WaitUntilNoExcelWindow(10s);
     Process uninstaller = StartProgram((medium / L"QuenzoHalvornUnInstall.exe").wstring(), medium.wstring());
-    HWND form1 = StartUpWindow(uninstaller);
+    StartUpWindow(uninstaller);
     HWND confirmation = WaitForWindowWithChildText(
         uninstaller.Pid(),
         L"Uninstall Quenzo Halvorn! Caution: if you \r\ninstalled the Quenzo menu, you need to first \r\nrun macro "
         L"DeleteQuenzoFromToolsMenu.\r\n",
         20s);
-    Picture(form1, L"4-uninstall-Form1");
-    Picture(confirmation, L"5-uninstall-UnInstall");
+    // The start-up window is behind the confirmation, as the user sees it.
+    Picture(confirmation, L"4-uninstall-UnInstall");
     Say(L"pressing Ok to confirm");
     ClickButton(FindChildByText(confirmation, kOk));
     HWND deleting = WaitForWindowWithChildText(uninstaller.Pid(), kDeletingText, 20s);
-    Picture(deleting, L"6-uninstall-Deleting");
+    Picture(deleting, L"5-uninstall-Deleting");
     const DWORD exitCode = WaitForExit(uninstaller, 30s);
     Say(L"the uninstaller ended with exit code " + std::to_wstring(exitCode));
     return static_cast<int>(exitCode);
