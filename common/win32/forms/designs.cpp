@@ -44,7 +44,9 @@ void AddBrandingBlock(std::vector<ControlDesign>& controls, int pictureTab, int 
                         .kind = ControlKind::PictureBox,
                         .rect = {120, 120, 3375, 795},
                         .tabIndex = pictureTab,
-                        .tabStop = false});
+                        // As the forms designer makes a picture box: it takes the focus, so a
+                        // progress window opens with no text cursor blinking in its message.
+                        .tabStop = true});
     controls.push_back({.name = L"Frame1",
                         .index = 1,
                         .kind = ControlKind::Frame,
