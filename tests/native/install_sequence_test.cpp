@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/setup_error.h"
+#include "failure_injection.h"
 #include "fake_platform.h"
 #include "install/install_sequence.h"
 
@@ -114,53 +115,16 @@ TEST(InstallSequence, EmptyFolderFromExcelOrTheFileSystemFailsBeforeAnyCopy) {
 // Fails each call of the full run in turn: what ran before stays done, nothing after it runs,
 // and an Excel instance that exists still gets Quit and is released.
 TEST(InstallSequence, FailureAtAnyCallStopsThereAndStillQuitsExcel) {
-    FakePlatform probe{MachineState{}};
-    {
-        RunRecord record;
-        auto platform = probe.platform();
-        RunInstall(platform, record);
-    }
-    const auto& full = probe.journal.Entries();
-    std::size_t failable = 0;
-    for (const auto& entry : full) failable += entry.call.find(L".Release") == std::wstring::npos ? 1 : 0;
-
-    for (std::size_t failAt = 0; failAt < failable; ++failAt) {
+    for (std::size_t failAt = 0; failAt < fake::CountFailableCalls(kFullInstall); ++failAt) {
         FakePlatform fake{MachineState{}};
         fake.journal.failAt = failAt;
         RunRecord record;
         auto platform = fake.platform();
         EXPECT_THROW(RunInstall(platform, record), SetupError) << "failing call " << failAt;
         const Calls calls = fake.journal.Calls();
-        // The prefix up to and including the failing call is the full run's.
-        std::size_t failing = 0;
-        for (std::size_t seen = 0; failing < calls.size(); ++failing) {
-            if (calls[failing].find(L".Release") == std::wstring::npos && seen++ == failAt) break;
-        }
-        ASSERT_LT(failing, calls.size());
-        const Calls before(calls.begin(), calls.begin() + static_cast<std::int32_t>(failing) + 1);
-        const Calls fullBefore(kFullInstall.begin(), kFullInstall.begin() + static_cast<std::int32_t>(failing) + 1);
-        ASSERT_EQ(before, fullBefore) << "failing call " << failAt;
-
-        const Calls after(calls.begin() + static_cast<std::int32_t>(failing) + 1, calls.end());
-        const bool excelCreated = failing > 2;  // CreateObject excel.application succeeded
-        const bool quitAlreadySent = std::find(before.begin(), before.end(), L"excel.Quit") != before.end();
-        for (const auto& call : after) {
-            EXPECT_TRUE(call == L"excel.Quit" || call.find(L".Release") != std::wstring::npos)
-                << "after failing call " << testing::PrintToString(calls[failing]) << " ran "
-                << testing::PrintToString(call);
-        }
-        if (excelCreated && !quitAlreadySent) {
-            EXPECT_NE(std::find(after.begin(), after.end(), L"excel.Quit"), after.end())
-                << "no Quit after failing call " << testing::PrintToString(calls[failing]);
-        }
-        if (excelCreated) {
-            const Calls all = calls;
-            EXPECT_NE(std::find(all.begin(), all.end(), L"excel.Release"), all.end());
-        }
-        // The record names exactly the copies that were made.
-        const auto copies = std::count_if(before.begin(), before.end() - 1,
-                                          [](const auto& c) { return c.find(L"CopyFile") != std::wstring::npos; });
-        EXPECT_EQ(record.filesCopied.size(), static_cast<std::size_t>(copies));
+        fake::ExpectStoppedAtFailure(kFullInstall, calls, failAt);
+        // The record names exactly the copies that completed.
+        EXPECT_EQ(record.filesCopied.size(), fake.state().existingFiles.size());
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/setup_error.h"
+#include "failure_injection.h"
 #include "fake_platform.h"
 #include "uninstall/uninstall_sequence.h"
 
@@ -120,32 +121,12 @@ TEST(UninstallSequence, ConfirmationComesBeforeTheExcelGuard) {
 
 TEST(UninstallSequence, FailureAtAnyCallStopsThereAndStillQuitsExcel) {
     const Calls full = FullUninstall();
-    std::size_t failable = 0;
-    for (const auto& call : full) failable += call.find(L".Release") == std::wstring::npos ? 1 : 0;
-
-    for (std::size_t failAt = 0; failAt < failable; ++failAt) {
+    for (std::size_t failAt = 0; failAt < fake::CountFailableCalls(full); ++failAt) {
         FakePlatform fake(Installed({kMacro, kAddIn, kHelp}));
         fake.journal.failAt = failAt;
         RunRecord record;
         EXPECT_THROW(Uninstall(fake, record), SetupError) << "failing call " << failAt;
-        const Calls calls = fake.journal.Calls();
-        std::size_t failing = 0;
-        for (std::size_t seen = 0; failing < calls.size(); ++failing) {
-            if (calls[failing].find(L".Release") == std::wstring::npos && seen++ == failAt) break;
-        }
-        ASSERT_LT(failing, calls.size());
-        ASSERT_EQ(Calls(calls.begin(), calls.begin() + static_cast<std::int32_t>(failing) + 1),
-                  Calls(full.begin(), full.begin() + static_cast<std::int32_t>(failing) + 1));
-        const Calls after(calls.begin() + static_cast<std::int32_t>(failing) + 1, calls.end());
-        for (const auto& call : after) {
-            EXPECT_TRUE(call == L"excel.Quit" || call.find(L".Release") != std::wstring::npos) << testing::PrintToString(call);
-        }
-        const bool excelCreated = failing > 6;
-        const bool quitAlreadySent = failing >= 17;
-        if (excelCreated && !quitAlreadySent) {
-            EXPECT_NE(std::find(after.begin(), after.end(), L"excel.Quit"), after.end())
-                << "no Quit after failing call " << testing::PrintToString(calls[failing]);
-        }
+        fake::ExpectStoppedAtFailure(full, fake.journal.Calls(), failAt);
         // Files deleted before the failure stay deleted, and the record says which.
         EXPECT_EQ(record.filesDeleted.size() + fake.state().existingFiles.size(), 3u);
     }
