@@ -44,6 +44,8 @@ Value FromVariant(Variant&& result, std::wstring_view member) {
     }
 }
 
+constexpr HRESULT kPermissionDenied = static_cast<HRESULT>(0x800A0046);
+
 struct ScriptingError {
     HRESULT code;
     const wchar_t* description;
@@ -59,15 +61,27 @@ constexpr ScriptingError kScriptingErrors[] = {
     {static_cast<HRESULT>(0x800A003D), L"Disk full"},
     {static_cast<HRESULT>(0x800A0043), L"Too many files"},
     {static_cast<HRESULT>(0x800A0044), L"Device unavailable"},
-    {static_cast<HRESULT>(0x800A0046), L"Permission denied"},
+    {kPermissionDenied, L"Permission denied"},
     {static_cast<HRESULT>(0x800A0047), L"Disk not ready"},
     {static_cast<HRESULT>(0x800A004B), L"Path/File access error"},
     {static_cast<HRESULT>(0x800A004C), L"Path not found"},
 };
 
+// A file held open by another program without sharing: the scripting runtime's call fails with
+// the thread's last error telling why, and with a code that does not. Windows' runtime answers
+// "Permission denied", which a read-only file gets too; Wine's answers E_FAIL.
+bool IsInUse(HRESULT code, DWORD lastError) {
+    const bool sharingRefused = lastError == ERROR_SHARING_VIOLATION || lastError == ERROR_LOCK_VIOLATION;
+    return sharingRefused && (code == E_FAIL || code == kPermissionDenied);
+}
+
 }  // namespace
 
-std::wstring DescribeAutomationError(HRESULT code, const std::wstring& description) {
+std::wstring DescribeAutomationError(HRESULT code, const std::wstring& description, DWORD lastError) {
+    if (IsInUse(code, lastError)) {
+        return code == kPermissionDenied ? L"The file is in use by another program (permission denied)"
+                                         : L"The file is in use by another program (sharing violation)";
+    }
     if (!description.empty()) return description;
     for (const auto& known : kScriptingErrors) {
         if (known.code == code) return known.description;
@@ -103,8 +117,11 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
     Variant result;
     EXCEPINFO exception{};
     UINT badArgument = 0;
+    // Cleared first, so that only what failed inside this call counts (see IsInUse).
+    ::SetLastError(ERROR_SUCCESS);
     const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result.put(),
                                          &exception, &badArgument);
+    const DWORD lastError = ::GetLastError();
     if (hr == DISP_E_EXCEPTION) {
         if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
         Bstr source;
@@ -114,10 +131,10 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
         Bstr helpFile;
         *helpFile.put() = exception.bstrHelpFile;
         const HRESULT code = exception.scode != 0 ? exception.scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
-        throw SetupError(name, {}, static_cast<std::int32_t>(code), DescribeAutomationError(code, description.str()));
+        throw SetupError(name, {}, static_cast<std::int32_t>(code), DescribeAutomationError(code, description.str(), lastError));
     }
     if (FAILED(hr)) {
-        throw SetupError(name, {}, static_cast<std::int32_t>(hr), DescribeAutomationError(hr, {}));
+        throw SetupError(name, {}, static_cast<std::int32_t>(hr), DescribeAutomationError(hr, {}, lastError));
     }
     return FromVariant(std::move(result), name);
 }

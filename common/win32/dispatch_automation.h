@@ -27,8 +27,9 @@ public:
     AutomationPtr CreateObject(std::wstring_view programId) override;
 };
 
-// The description of an automation failure: EXCEPINFO's own, else ours for the scripting
-// errors that come without one, else the system's.
-std::wstring DescribeAutomationError(HRESULT code, const std::wstring& description);
+// The description of an automation failure: that the file is in use when the thread's last error
+// after the call says so (an in-process server's file call refused for sharing), else EXCEPINFO's
+// own, else ours for the scripting errors that come without one, else the system's.
+std::wstring DescribeAutomationError(HRESULT code, const std::wstring& description, DWORD lastError = ERROR_SUCCESS);
 
 }  // namespace qh::win32
