@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -118,8 +119,43 @@ void ExcelBench::ExpectNothingLeftRunning() const {
     EXPECT_TRUE(WaitUntilNoExcelWindow(10s)) << "an XLMAIN window is left";
 }
 
+std::vector<DWORD> EndStandInProcessesLeftBehind(const ExcelBench& excel, std::chrono::milliseconds grace) {
+    std::vector<DWORD> started;
+    for (const auto& entry : excel.Journal()) {
+        if (entry.event == L"started" && std::find(started.begin(), started.end(), entry.processId) == started.end()) {
+            started.push_back(entry.processId);
+        }
+    }
+    std::vector<DWORD> ended;
+    for (DWORD processId : started) {
+        win32::UniqueKernelHandle process(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+        if (!process) continue;  // gone
+        // Process ids are reused: only a stand-in counts.
+        wchar_t image[MAX_PATH];
+        DWORD length = static_cast<DWORD>(std::size(image));
+        if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) continue;
+        const fs::path imagePath(std::wstring(image, length));
+        if (imagePath.filename() != fs::path(StandInExcelPath()).filename()) continue;
+        if (::WaitForSingleObject(process.get(), static_cast<DWORD>(grace.count())) == WAIT_TIMEOUT) {
+            ::TerminateProcess(process.get(), Process::kTerminatedExitCode);
+            ::WaitForSingleObject(process.get(), 5000);
+            ended.push_back(processId);
+        }
+    }
+    return ended;
+}
+
 Process StartFromMedium(const Medium& medium, Program program) {
     return StartProgram(medium.ProgramPath(program).wstring(), medium.folder().wstring());
+}
+
+DWORD RunInstallerToEnd(const Medium& medium, std::chrono::milliseconds timeout) {
+    Process installer = StartFromMedium(medium, Program::Installer);
+    const DWORD exitCode = WaitForExit(installer, timeout);
+    // The instance is still shutting down after Quit, and its hidden window counts as a running Excel.
+    if (!WaitUntilNoExcelWindow(10s)) throw std::runtime_error("an XLMAIN window is left after the installer");
+    return exitCode;
 }
 
 HWND WaitForDesign(const Process& process, const std::wstring& text, std::chrono::milliseconds timeout) {
