@@ -1,0 +1,153 @@
+// BenchDriver <runs> <medium, 3 KB help file> <medium, 1 MB help file> <medium, 100 MB help file>
+// Times the installer and the uninstaller under Wine with the stand-in Excel, and Excel's own start
+// as the programs make it, and prints one "measure <key> <median> <min> <max>" line per figure
+// (milliseconds, or megabytes for memory) for scripts/bench, which adds processor time and cp.
+// Each medium folder holds both programs and the three add-in files.
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/excel_instance.h"
+#include "run_timing.h"
+#include "stand_in_control.h"
+#include "statistics.h"
+#include "ui_driver/ui_driver.h"
+#include "win32/com_values.h"
+#include "win32/dispatch_automation.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qh::testing;
+using namespace std::chrono_literals;
+
+// The settle pause both programs make while their progress window is up.
+constexpr double kSettlePauseMs = 1000.0;
+
+struct Medium {
+    const char* key;
+    fs::path folder;
+};
+
+double Ms(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
+
+// Each run starts on a quiet machine: the last Excel instance has ended and its window is gone,
+// or the next program would ask the user to close it.
+void WaitUntilQuiet(const std::wstring& journal) {
+    if (InstancesLeftRunning(journal) != 0) Fail(L"an Excel instance is still running");
+    if (!WaitUntilNoExcelWindow(10s)) Fail(L"an XLMAIN window is left");
+}
+
+template <typename Run>
+const Run& Expect(const Run& run, const std::wstring& what) {
+    if (run.exitCode != 0) Fail(L"the " + what + L" ended with exit code " + std::to_wstring(run.exitCode));
+    return run;
+}
+
+template <typename Run>
+std::vector<double> Each(const std::vector<Run>& runs, double Run::*field, double less = 0) {
+    std::vector<double> values;
+    for (const auto& run : runs) values.push_back(run.*field - less);
+    return values;
+}
+
+void PrintProgram(const std::string& program, const std::vector<RunTiming>& runs, const std::vector<RunCost>& costs,
+                  double excelRoundTripMs) {
+    PrintMeasure(program + ".to_startup_window", Summarise(Each(runs, &RunTiming::toStartupWindowMs)));
+    PrintMeasure(program + ".whole_run", Summarise(Each(runs, &RunTiming::wholeRunMs)));
+    PrintMeasure(program + ".outside_pause_and_excel",
+                 Summarise(Each(runs, &RunTiming::wholeRunMs, kSettlePauseMs + excelRoundTripMs)));
+    PrintMeasure(program + ".peak_working_set", Summarise(Each(costs, &RunCost::peakWorkingSetMb)));
+    PrintMeasure(program + ".peak_pagefile", Summarise(Each(costs, &RunCost::peakPagefileMb)));
+}
+
+// Excel's part of a run, made as the programs make it: start the instance, read StartupPath, Quit.
+std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector<double>& startOnly) {
+    qh::win32::ComApartment apartment;
+    qh::win32::DispatchFactory objects;
+    std::vector<double> roundTrips;
+    for (int run = 0; run < runs; ++run) {
+        WaitUntilQuiet(journal);
+        const auto started = Clock::now();
+        qh::ExcelInstance excel(objects);
+        const auto created = Clock::now();
+        excel.StartupPath();
+        excel.Quit();
+        excel.Release();
+        const auto done = Clock::now();
+        startOnly.push_back(Ms(created - started));
+        roundTrips.push_back(Ms(done - started));
+    }
+    return roundTrips;
+}
+
+int Bench(int runs, const std::vector<Medium>& media) {
+    StandInSettingsScope settings;
+    settings.SetJournal();
+    const fs::path startupFolder = fs::temp_directory_path() / L"qh-bench-xlstart";
+    fs::create_directories(startupFolder);
+    settings.SetStartupPath(startupFolder.wstring());
+
+    // One cycle first, not counted: the first start of each program in a session fills caches.
+    WaitUntilQuiet(settings.journal());
+    Expect(TimeInstall(media.front().folder), L"installer");
+    WaitUntilQuiet(settings.journal());
+    Expect(TimeUninstall(media.front().folder), L"uninstaller");
+
+    std::vector<double> excelStart;
+    const std::vector<double> excelRoundTrip = TimeExcel(runs, settings.journal(), excelStart);
+    const double excelMs = Summarise(excelRoundTrip).median;
+    PrintMeasure("excel.start", Summarise(excelStart));
+    PrintMeasure("excel.round_trip", Summarise(excelRoundTrip));
+
+    for (const auto& medium : media) {
+        std::vector<RunTiming> installs;
+        std::vector<RunTiming> uninstalls;
+        for (int run = 0; run < runs; ++run) {
+            WaitUntilQuiet(settings.journal());
+            installs.push_back(Expect(TimeInstall(medium.folder), L"installer"));
+            // Every copy lands where no earlier copy is: the uninstaller removes it.
+            WaitUntilQuiet(settings.journal());
+            uninstalls.push_back(Expect(TimeUninstall(medium.folder), L"uninstaller"));
+        }
+        PrintMeasure(std::string("copying_to_exit.") + medium.key,
+                     Summarise(Each(installs, &RunTiming::progressToExitMs)));
+        if (&medium != &media.front()) continue;
+        std::vector<RunCost> installCosts;
+        std::vector<RunCost> uninstallCosts;
+        for (int run = 0; run < runs; ++run) {
+            WaitUntilQuiet(settings.journal());
+            installCosts.push_back(Expect(CostOfInstall(medium.folder), L"installer"));
+            WaitUntilQuiet(settings.journal());
+            uninstallCosts.push_back(Expect(CostOfUninstall(medium.folder), L"uninstaller"));
+        }
+        PrintProgram("install", installs, installCosts, excelMs);
+        PrintProgram("uninstall", uninstalls, uninstallCosts, excelMs);
+    }
+    WaitUntilQuiet(settings.journal());
+    std::error_code ignored;
+    fs::remove_all(startupFolder, ignored);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 5 || std::wcstol(argv[1], nullptr, 10) < 1) {
+        std::fwprintf(stderr, L"usage: BenchDriver <runs> <medium 3KB> <medium 1MB> <medium 100MB>\n");
+        return 2;
+    }
+    try {
+        const int runs = static_cast<int>(std::wcstol(argv[1], nullptr, 10));
+        return Bench(runs, {{"3KB", WinePathFromUnix(argv[2])},
+                            {"1MB", WinePathFromUnix(argv[3])},
+                            {"100MB", WinePathFromUnix(argv[4])}});
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "bench: %s\n", failure.what());
+        return 1;
+    }
+}
