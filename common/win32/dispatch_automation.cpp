@@ -131,7 +131,8 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
         Bstr helpFile;
         *helpFile.put() = exception.bstrHelpFile;
         const HRESULT code = exception.scode != 0 ? exception.scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
-        throw SetupError(name, {}, static_cast<std::int32_t>(code), DescribeAutomationError(code, description.str(), lastError));
+        throw SetupError(name, {}, static_cast<std::int32_t>(code),
+                         DescribeAutomationError(code, description.str(), lastError));
     }
     if (FAILED(hr)) {
         throw SetupError(name, {}, static_cast<std::int32_t>(hr), DescribeAutomationError(hr, {}, lastError));
