@@ -14,8 +14,6 @@ namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr auto kRunTimeout = 30s;
-constexpr DWORD kFailed = 1;
 constexpr wchar_t kInUse[] = L"in use by another program";
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }

@@ -10,10 +10,6 @@ namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr auto kRunTimeout = 30s;
-constexpr DWORD kCompleted = 0;
-constexpr DWORD kFailed = 1;
-constexpr DWORD kCancelled = 2;
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 

@@ -36,8 +36,6 @@ namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr auto kRunTimeout = 30s;
-constexpr DWORD kCompleted = 0;
 
 // load_by_name's exit codes.
 constexpr DWORD kFromSystemFolder = 0;

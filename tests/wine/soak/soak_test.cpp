@@ -16,8 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kCycles = 20;
-constexpr auto kRunTimeout = 30s;
-constexpr DWORD kCompleted = 0;
 
 struct CycleRecord {
     // Read while a window of a known design is up: the installer's Copying (during the pause),

@@ -30,6 +30,12 @@ inline constexpr wchar_t kUnInstallText[] =
 
 enum class Program { Installer, Uninstaller };
 
+// How long a whole run may take, and how the programs end.
+inline constexpr auto kRunTimeout = 30s;
+inline constexpr DWORD kCompleted = 0;
+inline constexpr DWORD kFailed = 1;
+inline constexpr DWORD kCancelled = 2;
+
 // A folder made for one test and removed with everything in it afterwards.
 class TempFolder {
 public:

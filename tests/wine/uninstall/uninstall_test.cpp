@@ -15,10 +15,6 @@ namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
-constexpr auto kRunTimeout = 30s;
-constexpr DWORD kCompleted = 0;
-constexpr DWORD kFailed = 1;
-constexpr DWORD kCancelled = 2;
 
 const std::vector<std::wstring> kOneRun = {L"StartupPath", L"Quit"};
 
