@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "setup_programs.h"
 #include "ui_driver/ui_driver.h"
 
 namespace qh::testing {
@@ -19,16 +20,10 @@ constexpr auto kTimeout = 30s;
 // The windows are told apart by their client sizes: reading a control's text would send the
 // program messages. No Excel runs during the bench, so the Excel prompt (of the confirmation's
 // size) never shows.
-constexpr SIZE kStartupWindowSize{231, 59};
-constexpr SIZE kProgressWindowSize{487, 187};
-constexpr SIZE kQuestionWindowSize{487, 205};
 // Often enough to time to a few milliseconds, rarely enough to leave the processors to the program.
 constexpr DWORD kWatchIntervalMs = 5;
 constexpr DWORD kCostSampleIntervalMs = 100;
 constexpr double kMegabyte = 1024.0 * 1024.0;
-
-const wchar_t kInstaller[] = L"QuenzoHalvornInstall.exe";
-const wchar_t kUninstaller[] = L"QuenzoHalvornUnInstall.exe";
 
 double Ms(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
 
@@ -126,7 +121,7 @@ RunCost MeasureCost(const std::filesystem::path& medium, const wchar_t* program,
 RunTiming TimeInstall(const std::filesystem::path& medium) {
     RunTiming timing;
     const auto started = Clock::now();
-    Process installer = Start(medium, kInstaller);
+    Process installer = Start(medium, kInstallerFile);
     ShownWindows windows(installer);
     const auto startupWindow = windows.WaitForShown(kStartupWindowSize, L"the start-up window").second;
     const auto copying = windows.WaitForShown(kProgressWindowSize, L"the Copying window").second;
@@ -141,7 +136,7 @@ RunTiming TimeInstall(const std::filesystem::path& medium) {
 RunTiming TimeUninstall(const std::filesystem::path& medium) {
     RunTiming timing;
     const auto started = Clock::now();
-    Process uninstaller = Start(medium, kUninstaller);
+    Process uninstaller = Start(medium, kUninstallerFile);
     ShownWindows windows(uninstaller);
     const auto startupWindow = windows.WaitForShown(kStartupWindowSize, L"the start-up window").second;
     const auto [question, asked] = windows.WaitForShown(kQuestionWindowSize, L"the confirmation");
@@ -156,8 +151,8 @@ RunTiming TimeUninstall(const std::filesystem::path& medium) {
     return timing;
 }
 
-RunCost CostOfInstall(const std::filesystem::path& medium) { return MeasureCost(medium, kInstaller, false); }
+RunCost CostOfInstall(const std::filesystem::path& medium) { return MeasureCost(medium, kInstallerFile, false); }
 
-RunCost CostOfUninstall(const std::filesystem::path& medium) { return MeasureCost(medium, kUninstaller, true); }
+RunCost CostOfUninstall(const std::filesystem::path& medium) { return MeasureCost(medium, kUninstallerFile, true); }
 
 }  // namespace qh::testing

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "setup_programs.h"
 #include "stand_in_control.h"
 #include "ui_driver/ui_driver.h"
 
@@ -40,14 +41,14 @@ HWND StartUpWindow(const Process& process) {
     WindowFilter filter;
     filter.processId = process.Pid();
     filter.caption = L"Quenzo Halvorn";
-    filter.clientSize = SIZE{231, 59};
+    filter.clientSize = kStartupWindowSize;
     return WaitForWindow(filter, 20s);
 }
 
 int Install(const fs::path& medium) {
     Say(L"starting the user's Excel, so that the installer finds it running");
     UserExcel usersExcel;
-    Process installer = StartProgram((medium / L"QuenzoHalvornInstall.exe").wstring(), medium.wstring());
+    Process installer = StartProgram((medium / kInstallerFile).wstring(), medium.wstring());
     HWND form1 = StartUpWindow(installer);
     HWND prompt = WaitForWindowWithChildText(installer.Pid(), kExitExcelText, 20s);
     Picture(prompt, L"1-install-ExitExcel");
@@ -68,7 +69,7 @@ int Install(const fs::path& medium) {
 
 int Uninstall(const fs::path& medium) {
     WaitUntilNoExcelWindow(10s);
-    Process uninstaller = StartProgram((medium / L"QuenzoHalvornUnInstall.exe").wstring(), medium.wstring());
+    Process uninstaller = StartProgram((medium / kUninstallerFile).wstring(), medium.wstring());
     StartUpWindow(uninstaller);
     HWND confirmation = WaitForWindowWithChildText(
         uninstaller.Pid(),
