@@ -18,9 +18,6 @@ namespace fs = std::filesystem;
 using namespace qh::testing;
 using namespace std::chrono_literals;
 
-constexpr wchar_t kExitExcelText[] = L"Please close Excel!\r\n";
-constexpr wchar_t kCopyingText[] = L"Copying files, please wait...\r\n";
-constexpr wchar_t kDeletingText[] = L"Deleting files, please \r\nwait...\r\n";
 constexpr wchar_t kOk[] = L"Ok";
 
 fs::path screenshots;
@@ -71,11 +68,7 @@ int Uninstall(const fs::path& medium) {
     WaitUntilNoExcelWindow(10s);
     Process uninstaller = StartProgram((medium / kUninstallerFile).wstring(), medium.wstring());
     StartUpWindow(uninstaller);
-    HWND confirmation = WaitForWindowWithChildText(
-        uninstaller.Pid(),
-        L"Uninstall Quenzo Halvorn! Caution: if you \r\ninstalled the Quenzo menu, you need to first \r\nrun macro "
-        L"DeleteQuenzoFromToolsMenu.\r\n",
-        20s);
+    HWND confirmation = WaitForWindowWithChildText(uninstaller.Pid(), kUnInstallText, 20s);
     // The start-up window is behind the confirmation, as the user sees it.
     Picture(confirmation, L"4-uninstall-UnInstall");
     Say(L"pressing Ok to confirm");

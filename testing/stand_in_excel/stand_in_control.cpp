@@ -149,6 +149,12 @@ std::vector<DWORD> UnendedProcesses(const std::vector<JournalEntry>& journal) {
     return running;
 }
 
+size_t AutomationInstances(const std::vector<JournalEntry>& journal) {
+    return static_cast<size_t>(std::count_if(journal.begin(), journal.end(), [](const JournalEntry& e) {
+        return e.event == L"started" && e.detail == L"automation";
+    }));
+}
+
 bool ExcelWindowExists() { return ::FindWindowW(kExcelWindowClass, nullptr) != nullptr; }
 
 HWND FindExcelWindowOf(DWORD processId) {

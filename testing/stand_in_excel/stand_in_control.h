@@ -67,6 +67,8 @@ std::optional<JournalEntry> ParseJournalLine(std::wstring_view line);
 std::vector<JournalEntry> ReadJournal(const std::wstring& path);
 // The processes with a "started" line and no "ended" line, in order of start.
 std::vector<DWORD> UnendedProcesses(const std::vector<JournalEntry>& journal);
+// How many instances were started for automation (not by hand).
+size_t AutomationInstances(const std::vector<JournalEntry>& journal);
 
 // --- Processes and windows.
 bool ExcelWindowExists();

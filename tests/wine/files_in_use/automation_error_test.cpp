@@ -20,7 +20,6 @@ namespace fs = std::filesystem;
 constexpr wchar_t kInUse[] = L"The file is in use by another program";
 constexpr HRESULT kPermissionDenied = static_cast<HRESULT>(0x800A0046);
 
-bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 struct DescriptionCase {
     const char* name;

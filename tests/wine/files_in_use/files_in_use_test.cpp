@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 constexpr wchar_t kInUse[] = L"in use by another program";
 
-bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 class FilesInUse : public ::testing::Test {
 protected:

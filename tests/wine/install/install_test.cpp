@@ -11,14 +11,6 @@ namespace {
 namespace fs = std::filesystem;
 
 
-bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-
-size_t AutomationInstances(const std::vector<JournalEntry>& journal) {
-    return static_cast<size_t>(std::count_if(journal.begin(), journal.end(), [](const JournalEntry& e) {
-        return e.event == L"started" && e.detail == L"automation";
-    }));
-}
-
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override { fs::remove(installedHelp_); }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "setup_programs.h"
 #include "stand_in_control.h"
 #include "ui_driver/ui_driver.h"
 
@@ -20,15 +21,9 @@ inline constexpr wchar_t kMacroWorkbook[] = L"QZ Macro.xls";
 inline constexpr wchar_t kAddInWorkbook[] = L"QZ Function.xla";
 inline constexpr wchar_t kHelpFile[] = L"QuenzoHalvorn.chm";
 
-// What identifies each window: a text only it shows.
-inline constexpr wchar_t kExitExcelText[] = L"Please close Excel!\r\n";
-inline constexpr wchar_t kCopyingText[] = L"Copying files, please wait...\r\n";
-inline constexpr wchar_t kDeletingText[] = L"Deleting files, please \r\nwait...\r\n";
-inline constexpr wchar_t kUnInstallText[] =
-    L"Uninstall Quenzo Halvorn! Caution: if you \r\ninstalled the Quenzo menu, you need to first \r\nrun macro "
-    L"DeleteQuenzoFromToolsMenu.\r\n";
-
 enum class Program { Installer, Uninstaller };
+
+inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 // How long a whole run may take, and how the programs end.
 inline constexpr auto kRunTimeout = 30s;

@@ -18,14 +18,6 @@ namespace fs = std::filesystem;
 
 const std::vector<std::wstring> kOneRun = {L"StartupPath", L"Quit"};
 
-bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-
-size_t AutomationInstances(const std::vector<JournalEntry>& journal) {
-    return static_cast<size_t>(std::count_if(journal.begin(), journal.end(), [](const JournalEntry& e) {
-        return e.event == L"started" && e.detail == L"automation";
-    }));
-}
-
 // Read line by line rather than parsed: the stand-in may be half-way through writing a line.
 bool AutomationInstanceStarted(const std::wstring& journal) {
     const auto lines = ReadJournalLines(journal);
