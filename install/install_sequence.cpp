@@ -7,6 +7,23 @@
 #include "core/file_system.h"
 
 namespace qh {
+namespace {
+
+// What the installer holds while it works. Whether the run completes or fails, they go in this
+// order: Excel (made to quit first), the Windows folder object, the file-system object.
+struct InstallerObjects {
+    ExcelInstance excel;
+    FileSystemObject fileSystem;
+    AutomationPtr windowsFolderObject;
+
+    ~InstallerObjects() {
+        excel.Release();
+        windowsFolderObject.reset();
+        fileSystem.Release();
+    }
+};
+
+}  // namespace
 
 Outcome RunInstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
@@ -17,32 +34,35 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
         return Outcome::Cancelled;
     }
 
-    ExcelInstance excel(platform.objects);
-    FileSystemObject fileSystem(platform.objects);
+    {
+        InstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects), nullptr};
 
-    std::wstring excelStartupFolder = excel.StartupPath();
-    std::wstring installerFolder = forms.ProgramFolder();
-    AutomationPtr windowsFolderObject = fileSystem.GetSpecialFolder(kWindowsFolder);
-    std::wstring windowsFolder = FolderPath(*windowsFolderObject);
+        std::wstring excelStartupFolder = held.excel.StartupPath();
+        std::wstring installerFolder = forms.ProgramFolder();
+        held.windowsFolderObject = held.fileSystem.GetSpecialFolder(kWindowsFolder);
+        std::wstring windowsFolder = FolderPath(*held.windowsFolderObject);
 
-    excelStartupFolder = NormaliseFolderPath(std::move(excelStartupFolder));
-    installerFolder = NormaliseFolderPath(std::move(installerFolder));
-    windowsFolder = NormaliseFolderPath(std::move(windowsFolder));
-    RequireFolder(excelStartupFolder, L"Excel start-up folder");
-    RequireFolder(installerFolder, L"installer's own folder");
-    RequireFolder(windowsFolder, L"Windows folder");
+        excelStartupFolder = NormaliseFolderPath(std::move(excelStartupFolder));
+        installerFolder = NormaliseFolderPath(std::move(installerFolder));
+        windowsFolder = NormaliseFolderPath(std::move(windowsFolder));
+        RequireFolder(excelStartupFolder, L"Excel start-up folder");
+        RequireFolder(installerFolder, L"installer's own folder");
+        RequireFolder(windowsFolder, L"Windows folder");
 
-    ShowProgress(forms, Form::Copying);
+        ShowProgress(forms, Form::Copying);
 
-    for (const CopyStep& copy : InstallCopies(installerFolder, excelStartupFolder, windowsFolder)) {
-        fileSystem.CopyFile(copy.source, copy.destination, /*overwrite=*/true);
-        record.filesCopied.push_back(copy.installedFile);
+        // The Windows folder's Help folder is not made: without it the help file is reported.
+        for (const std::wstring& folder : MissingFolders(held.fileSystem, excelStartupFolder)) {
+            held.fileSystem.CreateFolder(folder);
+            record.foldersCreated.push_back(folder);
+        }
+        for (const CopyStep& copy : InstallCopies(installerFolder, excelStartupFolder, windowsFolder)) {
+            held.fileSystem.CopyFile(copy.source, copy.destination, /*overwrite=*/true);
+            record.filesCopied.push_back(copy.installedFile);
+        }
+
+        held.excel.Quit();
     }
-
-    excel.Quit();
-    excel.Release();
-    windowsFolderObject.reset();
-    fileSystem.Release();
 
     forms.Unload(Form::Copying);
     forms.End();

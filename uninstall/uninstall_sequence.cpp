@@ -7,6 +7,23 @@
 #include "core/file_system.h"
 
 namespace qh {
+namespace {
+
+// What the uninstaller holds while it works. Whether the run completes or fails, they go in this
+// order: Excel (made to quit first), the file-system object, the Windows folder object.
+struct UninstallerObjects {
+    ExcelInstance excel;
+    FileSystemObject fileSystem;
+    AutomationPtr windowsFolderObject;
+
+    ~UninstallerObjects() {
+        excel.Release();
+        fileSystem.Release();
+        windowsFolderObject.reset();
+    }
+};
+
+}  // namespace
 
 Outcome RunUninstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
@@ -21,29 +38,27 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
     // Unlike the installer, the progress window comes before Excel and the file-system object.
     ShowProgress(forms, Form::Deleting);
 
-    ExcelInstance excel(platform.objects);
-    FileSystemObject fileSystem(platform.objects);
+    {
+        UninstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects), nullptr};
 
-    AutomationPtr windowsFolderObject = fileSystem.GetSpecialFolder(kWindowsFolder);
-    std::wstring windowsFolder = FolderPath(*windowsFolderObject);
-    std::wstring excelStartupFolder = excel.StartupPath();
+        held.windowsFolderObject = held.fileSystem.GetSpecialFolder(kWindowsFolder);
+        std::wstring windowsFolder = FolderPath(*held.windowsFolderObject);
+        std::wstring excelStartupFolder = held.excel.StartupPath();
 
-    excelStartupFolder = NormaliseFolderPath(std::move(excelStartupFolder));
-    windowsFolder = NormaliseFolderPath(std::move(windowsFolder));
-    RequireFolder(excelStartupFolder, L"Excel start-up folder");
-    RequireFolder(windowsFolder, L"Windows folder");
+        excelStartupFolder = NormaliseFolderPath(std::move(excelStartupFolder));
+        windowsFolder = NormaliseFolderPath(std::move(windowsFolder));
+        RequireFolder(excelStartupFolder, L"Excel start-up folder");
+        RequireFolder(windowsFolder, L"Windows folder");
 
-    for (const std::wstring& installedFile : InstalledFiles(excelStartupFolder, windowsFolder)) {
-        if (fileSystem.FileExists(installedFile)) {
-            fileSystem.DeleteFile(installedFile);
-            record.filesDeleted.push_back(installedFile);
+        for (const std::wstring& installedFile : InstalledFiles(excelStartupFolder, windowsFolder)) {
+            if (held.fileSystem.FileExists(installedFile)) {
+                held.fileSystem.DeleteFile(installedFile);
+                record.filesDeleted.push_back(installedFile);
+            }
         }
-    }
 
-    excel.Quit();
-    excel.Release();
-    fileSystem.Release();
-    windowsFolderObject.reset();
+        held.excel.Quit();
+    }
 
     forms.Unload(Form::Deleting);
     forms.End();

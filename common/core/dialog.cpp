@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/event_pump.h"
+
 namespace qh {
 
 Answer Ask(FormsRuntime& forms, Form dialog, CloseBox closeBox) {
@@ -19,10 +21,7 @@ void ShowProgress(FormsRuntime& forms, Form progressWindow) {
 }
 
 void SettlePause(FormsRuntime& forms) {
-    const auto deadline = forms.Now() + kSettleTime;
-    while (forms.Now() < deadline) {
-        forms.PumpEventsUntil(deadline);
-    }
+    HandleEventsUntil(forms, forms.Now() + kSettleTime, [] { return false; });
 }
 
 }  // namespace qh

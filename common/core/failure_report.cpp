@@ -19,6 +19,10 @@ std::wstring ErrorNumber(std::int32_t code) {
 
 std::wstring WhereTheMachineStands(const RunRecord& record) {
     std::wstring text;
+    if (!record.foldersCreated.empty()) {
+        text += L"These folders had been created for the files and stay in place:\r\n";
+        for (const auto& folder : record.foldersCreated) text += L"    " + folder + L"\r\n";
+    }
     if (!record.filesCopied.empty()) {
         text += L"These files had already been installed and stay in place:\r\n";
         for (const auto& file : record.filesCopied) text += L"    " + file + L"\r\n";

@@ -8,6 +8,7 @@
 namespace qh {
 
 struct RunRecord {
+    std::vector<std::wstring> foldersCreated;  // folders made for the files, outermost first
     std::vector<std::wstring> filesCopied;   // installed files in place, in the order they were copied
     std::vector<std::wstring> filesDeleted;  // installed files removed, in the order they were deleted
 };

@@ -22,6 +22,15 @@ std::wstring NormaliseFolderPath(std::wstring folder) {
     return folder;
 }
 
+std::wstring ParentFolder(const std::wstring& normalisedFolder) {
+    const std::size_t separator = normalisedFolder.rfind(L'\\');
+    if (separator == std::wstring::npos) return {};
+    std::wstring parent = normalisedFolder.substr(0, separator);
+    // What is left of "\\server" or "\share" is no folder.
+    if (parent.find_first_not_of(L'\\') == std::wstring::npos) return {};
+    return parent;
+}
+
 void RequireFolder(const std::wstring& normalisedFolder, std::wstring_view source) {
     if (normalisedFolder.empty()) {
         throw SetupError(L"Find the " + std::wstring(source), {}, 0,

@@ -13,6 +13,10 @@ inline constexpr std::wstring_view kHelpFile = L"QuenzoHalvorn.chm";
 // Drops one trailing backslash, and only one: "D:\" becomes "D:", "C:\a\\" becomes "C:\a\".
 std::wstring NormaliseFolderPath(std::wstring folder);
 
+// The folder that holds a normalised folder: "C:\a\b" gives "C:\a", "C:\a" gives "C:". Empty
+// when there is none above it ("C:", "\\server").
+std::wstring ParentFolder(const std::wstring& normalisedFolder);
+
 // A folder path that would put files at the root of the current drive ("\QZ Macro.xls") is refused:
 // throws SetupError naming `source` when the normalised folder is empty.
 void RequireFolder(const std::wstring& normalisedFolder, std::wstring_view source);

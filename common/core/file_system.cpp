@@ -1,5 +1,8 @@
 #include "core/file_system.h"
 
+#include <algorithm>
+
+#include "core/file_set.h"
 #include "core/setup_error.h"
 
 namespace qh {
@@ -33,6 +36,14 @@ bool FileSystemObject::FileExists(const std::wstring& path) {
     return NamingTheFile(path, [&] { return AsBool(fileSystem_->Call(L"FileExists", {path}), L"FileExists"); });
 }
 
+bool FileSystemObject::FolderExists(const std::wstring& path) {
+    return NamingTheFile(path, [&] { return AsBool(fileSystem_->Call(L"FolderExists", {path}), L"FolderExists"); });
+}
+
+void FileSystemObject::CreateFolder(const std::wstring& path) {
+    NamingTheFile(path, [&] { return fileSystem_->Call(L"CreateFolder", {path}); });
+}
+
 void FileSystemObject::DeleteFile(const std::wstring& path) {
     NamingTheFile(path, [&] { return fileSystem_->Call(L"DeleteFile", {path}); });
 }
@@ -40,5 +51,18 @@ void FileSystemObject::DeleteFile(const std::wstring& path) {
 void FileSystemObject::Release() noexcept { fileSystem_.reset(); }
 
 std::wstring FolderPath(AutomationObject& folder) { return AsText(folder.Get(L"Path"), L"Path"); }
+
+}  // namespace qh
+
+namespace qh {
+
+std::vector<std::wstring> MissingFolders(FileSystemObject& fileSystem, const std::wstring& folder) {
+    std::vector<std::wstring> missing;
+    for (std::wstring level = folder; !level.empty() && !fileSystem.FolderExists(level); level = ParentFolder(level)) {
+        missing.push_back(level);
+    }
+    std::reverse(missing.begin(), missing.end());
+    return missing;
+}
 
 }  // namespace qh

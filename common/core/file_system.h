@@ -2,6 +2,7 @@
 // The scripting file-system object, reached by late binding like every automation object here.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/automation.h"
 
@@ -18,6 +19,9 @@ public:
     AutomationPtr GetSpecialFolder(std::int32_t which);
     void CopyFile(const std::wstring& source, const std::wstring& destination, bool overwrite);
     bool FileExists(const std::wstring& path);
+    bool FolderExists(const std::wstring& path);
+    // Creates one folder; the folder above it must exist.
+    void CreateFolder(const std::wstring& path);
     // Read-only files are not forced.
     void DeleteFile(const std::wstring& path);
 
@@ -29,5 +33,9 @@ private:
 
 // The full path of a folder object.
 std::wstring FolderPath(AutomationObject& folder);
+
+// The folders to create, outermost first, so that `folder` exists: on a fresh profile Excel
+// may name a start-up folder that no one has made yet.
+std::vector<std::wstring> MissingFolders(FileSystemObject& fileSystem, const std::wstring& folder);
 
 }  // namespace qh

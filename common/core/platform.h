@@ -1,6 +1,7 @@
 #pragma once
 // The services a setup sequence runs on.
 #include "core/automation.h"
+#include "core/call_thread.h"
 #include "core/forms.h"
 #include "core/window_lookup.h"
 
@@ -10,6 +11,8 @@ struct Platform {
     WindowLookup& windows;
     AutomationFactory& objects;
     FormsRuntime& forms;
+    // Where the calls to Excel run, so that an Excel that stops answering cannot freeze the windows.
+    CallThread& excelCalls;
 };
 
 // How a sequence ended when it did not fail.

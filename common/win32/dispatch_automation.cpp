@@ -44,6 +44,10 @@ Value FromVariant(Variant&& result, std::wstring_view member) {
     }
 }
 
+// The member names used here are English; Excel reads names in the language of the locale that
+// comes with the call, so that is English too, whatever the user's own.
+constexpr LCID kEnglishLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
+
 constexpr HRESULT kPermissionDenied = static_cast<HRESULT>(0x800A0046);
 
 struct ScriptingError {
@@ -100,7 +104,7 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
     const std::wstring name(member);
     LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
     DISPID id = DISPID_UNKNOWN;
-    ThrowIfFailed(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), name);
+    ThrowIfFailed(dispatch_->GetIDsOfNames(IID_NULL, names, 1, kEnglishLocale, &id), name);
 
     // DISPPARAMS take the arguments last to first.
     std::vector<Variant> held;
@@ -119,7 +123,7 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
     UINT badArgument = 0;
     // Cleared first, so that only what failed inside this call counts (see IsInUse).
     ::SetLastError(ERROR_SUCCESS);
-    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result.put(),
+    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, kEnglishLocale, flags, &parameters, result.put(),
                                          &exception, &badArgument);
     const DWORD lastError = ::GetLastError();
     if (hr == DISP_E_EXCEPTION) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/setup_error.h"
+#include "win32/call_thread.h"
 #include "win32/com_values.h"
 #include "win32/dispatch_automation.h"
 #include "win32/forms/forms_runtime.h"
@@ -12,14 +13,30 @@
 namespace qh::win32 {
 namespace {
 
-void ShowReport(const std::wstring& text) {
-    ::MessageBoxW(nullptr, text.c_str(), kProductCaption, MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+// Owned by the start-up window while that is on screen, the report comes to the front also when
+// the program was started from a browser or a console.
+void ShowReport(const std::wstring& text, HWND startupWindow) {
+    const HWND owner = startupWindow && ::IsWindowVisible(startupWindow) ? startupWindow : nullptr;
+    ::MessageBoxW(owner, text.c_str(), kProductCaption,
+                  MB_OK | MB_ICONERROR | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL));
 }
 
 std::wstring Widen(const char* text) {
     std::wstring wide;
     for (const char* c = text; *c != '\0'; ++c) wide.push_back(static_cast<unsigned char>(*c));
     return wide;
+}
+
+std::wstring ReportOf(const std::exception_ptr& failure, const RunRecord& record) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const SetupError& error) {
+        return DescribeFailure(error, record);
+    } catch (const std::exception& error) {
+        return DescribeUnexpectedFailure(Widen(error.what()), record);
+    } catch (...) {
+        return DescribeUnexpectedFailure(L"An unknown failure", record);
+    }
 }
 
 }  // namespace
@@ -33,22 +50,30 @@ void RestrictLibrarySearch() noexcept {
 
 int RunSetupProgram(HINSTANCE instance, std::span<const Form> forms, const Sequence& sequence) {
     RunRecord record;
-    std::wstring report;
+    std::exception_ptr failure;
     try {
         ComApartment apartment;
-        // Declared after the apartment: every object is released before COM is left, also
-        // when a failure unwinds the run; the windows are gone before the report shows.
-        auto runtime = MakeFormsRuntime(instance, forms);
+        // Declared after the apartment: every object is released before COM is left.
+        forms::Win32Forms runtime(instance, forms, forms::LayoutScale::OfSystem());
         FindWindowLookup windows;
         DispatchFactory objects;
-        Platform platform{windows, objects, *runtime};
-        return sequence(platform, record) == Outcome::Completed ? kExitCompleted : kExitCancelled;
-    } catch (const SetupError& failure) {
-        report = DescribeFailure(failure, record);
-    } catch (const std::exception& failure) {
-        report = DescribeUnexpectedFailure(Widen(failure.what()), record);
+        Win32CallThread excelCalls;
+        Platform platform{windows, objects, runtime, excelCalls};
+        try {
+            const Outcome outcome = sequence(platform, record);
+            // A window procedure may have failed where no pump came after it to pass it on.
+            if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
+            return outcome == Outcome::Completed ? kExitCompleted : kExitCancelled;
+        } catch (...) {
+            // The sequence has made Excel quit and let its objects go; the start-up window is
+            // still up, and goes with the rest once the report is read.
+            ShowReport(ReportOf(std::current_exception(), record), runtime.WindowOf(Form::Form1));
+            return kExitFailed;
+        }
+    } catch (...) {
+        failure = std::current_exception();
     }
-    ShowReport(report);
+    ShowReport(ReportOf(failure, record), nullptr);
     return kExitFailed;
 }
 

@@ -16,8 +16,11 @@
 #include "stand_in_control.h"
 #include "statistics.h"
 #include "ui_driver/ui_driver.h"
+#include "win32/call_thread.h"
 #include "win32/com_values.h"
 #include "win32/dispatch_automation.h"
+#include "win32/forms/forms_runtime.h"
+#include "win32/window_lookup.h"
 
 namespace {
 
@@ -68,12 +71,17 @@ void PrintProgram(const std::string& program, const std::vector<RunTiming>& runs
 // Excel's part of a run, made as the programs make it: start the instance, read StartupPath, Quit.
 std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector<double>& startOnly) {
     qh::win32::ComApartment apartment;
+    // The programs' platform, without their windows.
+    qh::win32::forms::Win32Forms forms(::GetModuleHandleW(nullptr), {}, qh::win32::forms::LayoutScale(96));
+    qh::win32::FindWindowLookup windows;
     qh::win32::DispatchFactory objects;
+    qh::win32::Win32CallThread excelCalls;
+    qh::Platform platform{windows, objects, forms, excelCalls};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);
         const auto started = Clock::now();
-        qh::ExcelInstance excel(objects);
+        qh::ExcelInstance excel(platform);
         const auto created = Clock::now();
         excel.StartupPath();
         excel.Quit();

@@ -3,12 +3,14 @@
 #include <oleauto.h>
 
 #include <array>
+#include <cwchar>
 #include <new>
 #include <string_view>
 
 #include "journal.h"
 #include "main_window.h"
 #include "startup_folder.h"
+#include "test_settings.h"
 
 namespace qh::testing {
 
@@ -16,6 +18,10 @@ namespace {
 
 constexpr DISPID kStartupPathId = 1;
 constexpr DISPID kQuitId = 2;
+constexpr LCID kEnglishLocale = 0x0409;
+// A silent member blocks its caller this long at most, so that no test can leave a stand-in
+// behind for good; then the process ends.
+constexpr DWORD kLongestSilence = 180'000;
 
 struct Member {
     std::wstring_view name;
@@ -23,14 +29,22 @@ struct Member {
 };
 constexpr std::array kMembers{Member{L"StartupPath", kStartupPathId}, Member{L"Quit", kQuitId}};
 
+bool SameName(std::wstring_view a, std::wstring_view b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 const Member* FindMember(const wchar_t* name) {
     for (const Member& member : kMembers) {
-        if (::CompareStringOrdinal(name, -1, member.name.data(), static_cast<int>(member.name.size()), TRUE) ==
-            CSTR_EQUAL) {
-            return &member;
-        }
+        if (SameName(name, member.name)) return &member;
     }
     return nullptr;
+}
+
+std::wstring Hex(unsigned long value, int digits) {
+    wchar_t text[16];
+    std::swprintf(text, std::size(text), L"0x%0*lX", digits, value);
+    return text;
 }
 
 const Member* FindMember(DISPID id) {
@@ -76,13 +90,32 @@ HRESULT ApplicationObject::GetTypeInfo(UINT, LCID, ITypeInfo** typeInfo) {
     return DISP_E_BADINDEX;
 }
 
-HRESULT ApplicationObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameCount, LCID, DISPID* ids) {
+HRESULT ApplicationObject::Refusal(std::wstring_view name) {
+    if (std::chrono::steady_clock::now() - created_ >= BusyForSetting()) return S_OK;
+    // Returned by the call itself: Wine ignores a message filter's SERVERCALL_RETRYLATER.
+    const HRESULT code = refusals_++ % 2 == 0 ? RPC_E_CALL_REJECTED : RPC_E_SERVERCALL_RETRYLATER;
+    JournalEvent(L"refused", std::wstring(name) + L" " + Hex(static_cast<unsigned long>(code), 8));
+    return code;
+}
+
+bool ApplicationObject::UnknownInLocale(std::wstring_view name, LCID locale) const {
+    if (locale == kEnglishLocale || !LocalisedSetting()) return false;
+    JournalEvent(L"unknown", std::wstring(name) + L" in locale " + Hex(locale, 4));
+    return true;
+}
+
+HRESULT ApplicationObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameCount, LCID locale, DISPID* ids) {
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (nameCount == 0) return S_OK;
     if (!names || !ids || !names[0]) return E_POINTER;
     try {
+        if (const HRESULT refused = Refusal(names[0]); FAILED(refused)) return refused;
         // No member takes named arguments: any name after the member's is unknown.
         for (UINT i = 1; i < nameCount; ++i) ids[i] = DISPID_UNKNOWN;
+        if (UnknownInLocale(names[0], locale)) {
+            ids[0] = DISPID_UNKNOWN;
+            return DISP_E_UNKNOWNNAME;
+        }
         const Member* member = FindMember(names[0]);
         if (!member) {
             ids[0] = DISPID_UNKNOWN;
@@ -97,7 +130,7 @@ HRESULT ApplicationObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameC
     }
 }
 
-HRESULT ApplicationObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters,
+HRESULT ApplicationObject::Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
                                   VARIANT* result, EXCEPINFO*, UINT*) {
     if (!::IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     try {
@@ -106,7 +139,16 @@ HRESULT ApplicationObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, D
         const std::wstring name = spelling != spellingByMember_.end() ? spelling->second
                                   : known                             ? std::wstring(known->name)
                                                                       : L"#" + std::to_wstring(member);
+        if (const HRESULT refused = Refusal(name); FAILED(refused)) return refused;
+        if (UnknownInLocale(name, locale)) return DISP_E_MEMBERNOTFOUND;
         JournalEvent(L"call", name);
+        if (const auto silentIn = SilentInSetting(); silentIn && known && SameName(*silentIn, known->name)) {
+            // A prompt nobody can see: no answer, and no message handled meanwhile.
+            JournalEvent(L"silent", name);
+            ::Sleep(kLongestSilence);
+            JournalEvent(L"ended", L"after its longest silence");
+            ::TerminateProcess(::GetCurrentProcess(), 1);
+        }
 
         const DISPPARAMS noParameters{};
         const DISPPARAMS& given = parameters ? *parameters : noParameters;
@@ -130,8 +172,13 @@ HRESULT ApplicationObject::GetStartupPath(WORD flags, const DISPPARAMS& paramete
     }
     if (parameters.cArgs != 0) return DISP_E_BADPARAMCOUNT;
     const std::wstring folder = StartupFolderText();
-    // Like Excel, the start-up folder exists once somebody asked for it.
-    CreateFolderTree(folder);
+    // Like Excel, the start-up folder exists once somebody asked for it; on a fresh profile it
+    // may not.
+    if (LeaveStartupFolderMissingSetting()) {
+        JournalEvent(L"missing", folder);
+    } else {
+        CreateFolderTree(folder);
+    }
     if (!result) return S_OK;
     BSTR text = ::SysAllocStringLen(folder.data(), static_cast<UINT>(folder.size()));
     if (!text) return E_OUTOFMEMORY;

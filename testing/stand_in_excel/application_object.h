@@ -1,12 +1,15 @@
 #pragma once
 // The "Excel.Application" object: a hand-written IDispatch with the two members a setup program
-// uses, StartupPath and Quit. Every call is written to the journal.
+// uses, StartupPath and Quit. Every call is written to the journal. The test settings give it
+// Excel's rough edges: busy at first, silent in one member, a localised object model.
 #include <windows.h>
 #include <oaidl.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace qh::testing {
 
@@ -33,6 +36,10 @@ public:
 private:
     ~ApplicationObject() = default;
 
+    // RPC_E_CALL_REJECTED and RPC_E_SERVERCALL_RETRYLATER in turn while busy, else S_OK.
+    HRESULT Refusal(std::wstring_view name);
+    // A localised object model knows its English names only in the English locale.
+    bool UnknownInLocale(std::wstring_view name, LCID locale) const;
     HRESULT GetStartupPath(WORD flags, const DISPPARAMS& parameters, VARIANT* result);
     HRESULT Quit(WORD flags, const DISPPARAMS& parameters);
 
@@ -40,6 +47,8 @@ private:
     const MainWindow& mainWindow_;
     // The journal names a member as the caller spelt it when it asked for its identifier.
     std::map<DISPID, std::wstring> spellingByMember_;
+    const std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
+    unsigned refusals_ = 0;
 };
 
 }  // namespace qh::testing

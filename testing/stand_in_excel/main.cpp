@@ -17,6 +17,7 @@
 #include "main_window.h"
 #include "registration.h"
 #include "stand_in_identity.h"
+#include "test_settings.h"
 
 namespace {
 
@@ -97,6 +98,11 @@ int RunExcel(HINSTANCE instance, bool automation) {
     {
         qh::testing::MainWindow mainWindow(instance, !automation);
         if (automation) {
+            // An Excel that takes its time to start: its window is there, its class not yet.
+            if (const auto slowStart = qh::testing::SlowStartSetting(); slowStart.count() > 0) {
+                qh::testing::JournalEvent(L"slow-start", std::to_wstring(slowStart.count()) + L" ms");
+                ::Sleep(static_cast<DWORD>(slowStart.count()));
+            }
             qh::testing::ClassFactory factory(mainWindow);
             ClassRegistration registration(&factory);
             if (FAILED(registration.result())) {

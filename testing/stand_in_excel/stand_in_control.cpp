@@ -73,6 +73,12 @@ void SetFailCreationSetting(bool fail) { WriteNumber(SettingsKey().get(), kFailC
 
 void SetJournalSetting(std::wstring_view path) { WriteText(SettingsKey().get(), kJournalValue, std::wstring(path)); }
 
+void SetNumberSetting(const wchar_t* valueName, DWORD number) { WriteNumber(SettingsKey().get(), valueName, number); }
+
+void SetTextSetting(const wchar_t* valueName, std::wstring_view text) {
+    WriteText(SettingsKey().get(), valueName, std::wstring(text));
+}
+
 void ClearStandInSettings() {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);

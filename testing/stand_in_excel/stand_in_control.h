@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "stand_in_identity.h"
 #include "win32/unique_handle.h"
 
 namespace qh::testing {
@@ -30,6 +31,8 @@ std::wstring WindowsPathFromUnixPath(std::wstring_view path);
 void SetStartupPathSetting(std::wstring_view text);
 void SetFailCreationSetting(bool fail);
 void SetJournalSetting(std::wstring_view path);
+void SetNumberSetting(const wchar_t* valueName, DWORD number);
+void SetTextSetting(const wchar_t* valueName, std::wstring_view text);
 void ClearStandInSettings();
 
 // Clears the settings when made and when destroyed, so no test sees another's.
@@ -42,6 +45,12 @@ public:
 
     void SetStartupPath(std::wstring_view text) { SetStartupPathSetting(text); }
     void SetFailCreation(bool fail) { SetFailCreationSetting(fail); }
+    // Excel's rough edges (see stand_in_identity.h).
+    void SetBusyFor(std::chrono::milliseconds time) { SetNumberSetting(kBusyForValue, static_cast<DWORD>(time.count())); }
+    void SetSilentIn(std::wstring_view member) { SetTextSetting(kSilentInValue, member); }
+    void SetSlowStart(std::chrono::milliseconds time) { SetNumberSetting(kSlowStartValue, static_cast<DWORD>(time.count())); }
+    void SetLeaveStartupFolderMissing(bool leave) { SetNumberSetting(kLeaveStartupFolderMissingValue, leave ? 1 : 0); }
+    void SetLocalised(bool localised) { SetNumberSetting(kLocalisedValue, localised ? 1 : 0); }
     // Starts journalling to `path` (a fresh temporary file when empty) and remembers it.
     void SetJournal(std::wstring path = {});
     const std::wstring& journal() const noexcept { return journal_; }
@@ -51,7 +60,9 @@ private:
 };
 
 // --- The journal: "started <pid> automation|user", "call <pid> <member>", "unknown <pid> <name>",
-// "quit <pid>", "ended <pid>".
+// "quit <pid>", "ended <pid>"; and with the rough edges set: "refused <pid> <name> <code>",
+// "silent <pid> <member>", "slow-start <pid> <n> ms", "missing <pid> <folder>",
+// "unknown <pid> <name> in locale <lcid>".
 struct JournalEntry {
     std::wstring event;
     DWORD processId = 0;

@@ -4,19 +4,37 @@
 #include "stand_in_identity.h"
 
 namespace qh::testing {
+namespace {
+
+DWORD Number(const wchar_t* value) {
+    return ReadNumber(OpenKeyForReading(HKEY_CURRENT_USER, kSettingsKey).get(), value).value_or(0);
+}
+
+// An empty text counts as not set.
+std::optional<std::wstring> NonEmptyText(const wchar_t* value) {
+    auto text = ReadText(OpenKeyForReading(HKEY_CURRENT_USER, kSettingsKey).get(), value);
+    if (text && text->empty()) return std::nullopt;
+    return text;
+}
+
+}  // namespace
 
 std::optional<std::wstring> StartupPathSetting() {
     return ReadText(OpenKeyForReading(HKEY_CURRENT_USER, kSettingsKey).get(), kStartupPathValue);
 }
 
-bool FailCreationSetting() {
-    return ReadNumber(OpenKeyForReading(HKEY_CURRENT_USER, kSettingsKey).get(), kFailCreationValue).value_or(0) != 0;
-}
+bool FailCreationSetting() { return Number(kFailCreationValue) != 0; }
 
-std::optional<std::wstring> JournalSetting() {
-    auto path = ReadText(OpenKeyForReading(HKEY_CURRENT_USER, kSettingsKey).get(), kJournalValue);
-    if (path && path->empty()) return std::nullopt;
-    return path;
-}
+std::optional<std::wstring> JournalSetting() { return NonEmptyText(kJournalValue); }
+
+std::chrono::milliseconds BusyForSetting() { return std::chrono::milliseconds(Number(kBusyForValue)); }
+
+std::optional<std::wstring> SilentInSetting() { return NonEmptyText(kSilentInValue); }
+
+std::chrono::milliseconds SlowStartSetting() { return std::chrono::milliseconds(Number(kSlowStartValue)); }
+
+bool LeaveStartupFolderMissingSetting() { return Number(kLeaveStartupFolderMissingValue) != 0; }
+
+bool LocalisedSetting() { return Number(kLocalisedValue) != 0; }
 
 }  // namespace qh::testing

@@ -1,5 +1,6 @@
 #pragma once
 // The settings a test leaves for the stand-in; read afresh at each use.
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -8,5 +9,10 @@ namespace qh::testing {
 std::optional<std::wstring> StartupPathSetting();
 bool FailCreationSetting();
 std::optional<std::wstring> JournalSetting();
+std::chrono::milliseconds BusyForSetting();
+std::optional<std::wstring> SilentInSetting();
+std::chrono::milliseconds SlowStartSetting();
+bool LeaveStartupFolderMissingSetting();
+bool LocalisedSetting();
 
 }  // namespace qh::testing

@@ -1,6 +1,6 @@
 #pragma once
-// Checks for a run in which one platform call was made to fail: the run stops at that call, and
-// Excel, where it was created, still gets Quit and is released.
+// Checks for a run in which one platform call was made to fail: the run stops at that call, Excel,
+// where it was created, still gets Quit, and what exists is released in the run's own order.
 #include <cstddef>
 #include <string>
 #include <vector>

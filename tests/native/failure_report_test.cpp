@@ -9,6 +9,7 @@ bool Contains(const std::wstring& text, const std::wstring& part) { return text.
 
 TEST(FailureReport, SaysWhatFailedOnWhatWithTheSystemsErrorAndWhatIsInPlace) {
     RunRecord record;
+    record.foldersCreated = {L"C:\\Excel", L"C:\\Excel\\S"};
     record.filesCopied = {L"C:\\S\\QZ Macro.xls", L"C:\\S\\QZ Function.xla"};
     const SetupError failure(L"CopyFile", L"from E:\\QuenzoHalvorn.chm to C:\\Windows\\Help\\",
                              static_cast<std::int32_t>(0x800A004C), L"Path not found");
@@ -19,6 +20,8 @@ TEST(FailureReport, SaysWhatFailedOnWhatWithTheSystemsErrorAndWhatIsInPlace) {
     EXPECT_TRUE(Contains(text, L"C:\\S\\QZ Macro.xls")) << text;
     EXPECT_TRUE(Contains(text, L"C:\\S\\QZ Function.xla")) << text;
     EXPECT_TRUE(Contains(text, L"stay in place")) << text;
+    EXPECT_TRUE(Contains(text, L"folders had been created")) << text;
+    EXPECT_TRUE(Contains(text, L"    C:\\Excel\\S\r\n")) << text;
 }
 
 TEST(FailureReport, NamesDeletedFilesOrSaysNothingChanged) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/excel_instance.h"
+#include "core/file_set.h"
 #include "core/setup_error.h"
 
 namespace qh::fake {
@@ -83,10 +85,47 @@ bool FakePlatform::TopLevelWindowExists(std::string_view className) {
     return found;
 }
 
+int FakePlatform::EndOwnersOfHiddenWindows(std::string_view className) {
+    journal.Record(L"End hidden " + std::wstring(className.begin(), className.end()), /*mayFail=*/false);
+    if (silentCall_ && state_.silentCallReturnsWhenEnded) {
+        silentCall_ = false;
+        callInProgress_ = nullptr;
+    }
+    return excelCreatedAt_ ? 1 : 0;
+}
+
+void FakePlatform::Start(std::function<void()> call) {
+    if (silentCall_) throw std::logic_error("a call was started while another one was in progress");
+    callInProgress_ = std::move(call);
+    callInProgress_();
+    // A call that never came back keeps what it holds.
+    if (!silentCall_) callInProgress_ = nullptr;
+}
+
+void FakePlatform::FallSilent() {
+    silentCall_ = true;
+    throw SetupError(L"(silent)", {}, 0, L"never seen: the caller stopped waiting");
+}
+
+void FakePlatform::RefuseWhileBusy(std::wstring_view member) {
+    if (journal.clock < *excelCreatedAt_ + state_.excelBusyFor) {
+        throw SetupError(std::wstring(member), {}, kCallRejected, L"Call was rejected by callee");
+    }
+}
+
 AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
     journal.Record(L"CreateObject " + std::wstring(programId));
     if (programId == L"excel.application") {
+        if (!excelCreatedAt_) excelCreatedAt_ = journal.clock;
+        if (state_.excelSilentIn == L"CreateObject") FallSilent();
+        if (state_.creationRefusals > 0) {
+            --state_.creationRefusals;
+            throw SetupError(L"CreateObject", {}, kRetryLater, L"The message filter indicated that the application is busy");
+        }
+        excelCreatedAt_ = journal.clock;
         return std::make_unique<FakeObject>(journal, L"excel", [this](std::wstring_view member, const auto&) -> Value {
+            RefuseWhileBusy(member);
+            if (member == state_.excelSilentIn) FallSilent();
             if (member == L"StartupPath") return state_.excelStartupPath;
             return std::monostate{};
         });
@@ -101,11 +140,22 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                                                         });
                 }
                 const std::wstring path = Text(arguments.at(0));
+                auto& missing = state_.missingFolders;
+                const auto pathNotFound = [&] {
+                    throw SetupError(std::wstring(member), {}, static_cast<std::int32_t>(0x800A004C), L"Path not found");
+                };
                 if (member == L"FileExists") return state_.existingFiles.count(path) == 1;
+                if (member == L"FolderExists") return missing.count(path) == 0;
+                if (member == L"CreateFolder") {
+                    if (missing.count(ParentFolder(path)) == 1) pathNotFound();
+                    missing.erase(path);
+                }
                 if (member == L"DeleteFile") state_.existingFiles.erase(path);
                 if (member == L"CopyFile") {
+                    const std::wstring target = Text(arguments.at(1));
+                    if (missing.count(NormaliseFolderPath(target)) == 1) pathNotFound();
                     const std::wstring name = path.substr(path.rfind(L'\\') + 1);
-                    state_.existingFiles.insert(Text(arguments.at(1)) + name);
+                    state_.existingFiles.insert(target + name);
                 }
                 return std::monostate{};
             });

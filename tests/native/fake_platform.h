@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/automation.h"
+#include "core/call_thread.h"
 #include "core/forms.h"
 #include "core/platform.h"
 #include "core/window_lookup.h"
@@ -48,15 +49,24 @@ struct MachineState {
     std::wstring windowsPath = L"C:\\Windows";
     std::wstring programFolder = L"E:\\Setup";
     std::set<std::wstring> existingFiles;
+    std::set<std::wstring> missingFolders;  // every other folder exists
     std::deque<bool> excelWindowLooks;  // answers of successive window lookups; then false
     std::map<Form, std::deque<UserAction>> answers;  // per dialog, successive actions
+
+    // Excel's rough edges.
+    int creationRefusals = 0;                 // the first creations of Excel are refused as busy
+    std::chrono::milliseconds excelBusyFor{0};  // its calls are refused for this long after creation
+    std::wstring excelSilentIn;               // "CreateObject", "StartupPath" or "Quit" never answers
+    bool silentCallReturnsWhenEnded = true;   // as on Windows and Wine: the call fails once Excel is gone
 };
 
-class FakePlatform : public WindowLookup, public AutomationFactory, public FormsRuntime {
+// Calls "on the call thread" run at once, inside Start; a silent one has not returned until its
+// Excel is ended.
+class FakePlatform : public WindowLookup, public AutomationFactory, public FormsRuntime, public CallThread {
 public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
 
-    Platform platform() { return Platform{*this, *this, *this}; }
+    Platform platform() { return Platform{*this, *this, *this, *this}; }
     Journal journal;
     MachineState& state() { return state_; }
 
@@ -67,6 +77,7 @@ public:
 
     // WindowLookup
     bool TopLevelWindowExists(std::string_view className) override;
+    int EndOwnersOfHiddenWindows(std::string_view className) override;
     // AutomationFactory
     AutomationPtr CreateObject(std::wstring_view programId) override;
     // FormsRuntime
@@ -79,10 +90,21 @@ public:
     Clock::time_point Now() override;
     void PumpEventsUntil(Clock::time_point deadline) override;
     void End() override;
+    // CallThread
+    void Start(std::function<void()> call) override;
+    bool Returned() override { return !silentCall_; }
 
 private:
+    // Makes the call in progress one that does not come back; throws to leave the member.
+    [[noreturn]] void FallSilent();
+    // Throws Excel's busy refusal while it is busy.
+    void RefuseWhileBusy(std::wstring_view member);
+
     MachineState state_;
     std::map<Form, std::wstring> tags_;
+    std::optional<std::chrono::milliseconds> excelCreatedAt_;
+    std::function<void()> callInProgress_;
+    bool silentCall_ = false;
 };
 
 std::wstring NameOf(Form form);

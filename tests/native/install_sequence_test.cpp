@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/excel_instance.h"
 #include "core/setup_error.h"
 #include "failure_injection.h"
 #include "fake_platform.h"
@@ -16,6 +17,8 @@ using fake::UserAction;
 using Calls = std::vector<std::wstring>;
 using namespace std::chrono_literals;
 
+std::ptrdiff_t Count(const Calls& calls, const std::wstring& call) { return std::count(calls.begin(), calls.end(), call); }
+
 const Calls kFullInstall = {
     L"Show Form1 modeless",
     L"FindWindowA XLMAIN",
@@ -26,6 +29,7 @@ const Calls kFullInstall = {
     L"fso.GetSpecialFolder 0",
     L"folder.Path",
     L"Show Copying modeless owner Form1",
+    L"fso.FolderExists C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART",
     L"fso.CopyFile E:\\Setup\\QZ Macro.xls C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\ True",
     L"fso.CopyFile E:\\Setup\\QZ Function.xla C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\ True",
     L"fso.CopyFile E:\\Setup\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True",
@@ -49,7 +53,7 @@ TEST(InstallSequence, FullRunMakesExactlyTheseCallsInThisOrder) {
                      L"C:\\Windows\\Help\\QuenzoHalvorn.chm"}));
     // The progress window paints for a second before the first file is touched.
     const auto shown = fake.journal.TimeOf(L"Show Copying modeless owner Form1");
-    const auto firstCopy = fake.journal.TimeOf(kFullInstall[9]);
+    const auto firstCopy = fake.journal.TimeOf(kFullInstall[10]);
     ASSERT_TRUE(shown && firstCopy);
     EXPECT_EQ(*firstCopy - *shown, 1000ms);
 }
@@ -64,9 +68,9 @@ TEST(InstallSequence, FoldersWithTrailingBackslashOrAtADriveRootGiveSingleBacksl
     auto platform = fake.platform();
     RunInstall(platform, record);
     const Calls calls = fake.journal.Calls();
-    EXPECT_EQ(calls[9], L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True");
-    EXPECT_EQ(calls[10], L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True");
-    EXPECT_EQ(calls[11], L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True");
+    EXPECT_EQ(calls[10], L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True");
+    EXPECT_EQ(calls[11], L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True");
+    EXPECT_EQ(calls[12], L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True");
 }
 
 TEST(InstallSequence, CancelAtTheExcelPromptEndsBeforeAnyChangeOrExcelInstance) {
@@ -109,6 +113,94 @@ TEST(InstallSequence, EmptyFolderFromExcelOrTheFileSystemFailsBeforeAnyCopy) {
         EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.find(L"CopyFile") != std::wstring::npos; }), 0);
         EXPECT_NE(std::find(calls.begin(), calls.end(), L"excel.Quit"), calls.end()) << "Excel left running";
         EXPECT_TRUE(record.filesCopied.empty());
+    }
+}
+
+TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFolder) {
+    const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
+    const std::wstring excel = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel";
+    MachineState state;
+    state.missingFolders = {startup, excel};
+    FakePlatform fake(state);
+    RunRecord record;
+    auto platform = fake.platform();
+    EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+    const Calls calls = fake.journal.Calls();
+    const auto firstCopy = std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"fso.CopyFile"); });
+    EXPECT_EQ(Calls(calls.begin() + 9, firstCopy),
+              (Calls{L"fso.FolderExists " + startup, L"fso.FolderExists " + excel,
+                     L"fso.FolderExists C:\\Users\\ann\\AppData\\Roaming\\Microsoft", L"fso.CreateFolder " + excel,
+                     L"fso.CreateFolder " + startup}));
+    EXPECT_EQ(record.foldersCreated, (Calls{excel, startup}));
+    EXPECT_EQ(record.filesCopied.size(), 3u);
+
+    MachineState noHelp;
+    noHelp.missingFolders = {L"C:\\Windows\\Help"};
+    FakePlatform withoutHelp(noHelp);
+    RunRecord partly;
+    auto platform2 = withoutHelp.platform();
+    EXPECT_THROW(RunInstall(platform2, partly), SetupError);
+    EXPECT_EQ(partly.filesCopied.size(), 2u);
+    EXPECT_TRUE(partly.foldersCreated.empty());
+}
+
+// Excel as it is met in the field. A busy Excel is asked again until it answers; one that has
+// not answered within the minute, busy or silent, is ended rather than waited for or left
+// running hidden, and the run fails with that.
+TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
+    const struct {
+        const char* name;
+        void (*excel)(MachineState&);
+        const wchar_t* endedIn;  // the step whose first call Excel did not answer in time; null: none
+        std::int32_t failure;    // 0: the run completes
+        std::size_t copies;
+        bool released;  // the Excel object is let go (its call came back once Excel was ended)
+    } cases[] = {
+        {"busy for 4 s at first", [](MachineState& s) { s.excelBusyFor = 4s; }, nullptr, 0, 3, true},
+        {"refusing its creation twice", [](MachineState& s) { s.creationRefusals = 2; }, nullptr, 0, 3, true},
+        {"busy beyond the minute", [](MachineState& s) { s.excelBusyFor = 10min; }, L"excel.StartupPath",
+         kCallRejected, 0, true},
+        {"silent at its start", [](MachineState& s) { s.excelSilentIn = L"CreateObject"; },
+         L"CreateObject excel.application", kNoAnswer, 0, false},
+        {"silent in StartupPath", [](MachineState& s) { s.excelSilentIn = L"StartupPath"; }, L"excel.StartupPath",
+         kNoAnswer, 0, true},
+        {"silent in Quit", [](MachineState& s) { s.excelSilentIn = L"Quit"; }, L"excel.Quit", kNoAnswer, 3, true},
+        {"silent for good", [](MachineState& s) {
+             s.excelSilentIn = L"StartupPath";
+             s.silentCallReturnsWhenEnded = false;
+         }, L"excel.StartupPath", kNoAnswer, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MachineState state;
+        c.excel(state);
+        FakePlatform fake(state);
+        RunRecord record;
+        auto platform = fake.platform();
+        std::int32_t failure = 0;
+        try {
+            EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+        } catch (const SetupError& error) {
+            failure = error.Code();
+        }
+        EXPECT_EQ(failure, c.failure);
+        EXPECT_EQ(record.filesCopied.size(), c.copies);
+        const Calls calls = fake.journal.Calls();
+        const auto ended = std::find(calls.begin(), calls.end(), L"End hidden XLMAIN");
+        ASSERT_EQ(ended != calls.end(), c.endedIn != nullptr) << "Excel ended";
+        if (c.endedIn) {
+            // A minute from the step's first call, not more; then nothing more is asked of it.
+            const auto waited = *fake.journal.TimeOf(L"End hidden XLMAIN") - *fake.journal.TimeOf(c.endedIn);
+            EXPECT_LE(waited, kExcelAnswerTime);
+            EXPECT_GT(waited, kExcelAnswerTime - kBusyRetryPause - 1ms);
+            EXPECT_EQ(std::count_if(ended, calls.end(), [](const auto& call) { return call.starts_with(L"excel.") && call != L"excel.Release"; }), 0);
+        }
+        EXPECT_EQ(Count(calls, L"excel.Release"), c.released ? 1 : 0);
+        EXPECT_EQ(Count(calls, L"fso.Release"), Count(calls, L"CreateObject Scripting.FileSystemObject"));
+        // A busy Excel is asked again after a pause, not in a spin.
+        const auto asked = Count(calls, L"excel.StartupPath") + Count(calls, L"CreateObject excel.application");
+        EXPECT_LE(asked, kExcelAnswerTime / kBusyRetryPause + 2);
+        EXPECT_LE(fake.pumpCalls, 2 * asked + 4);
     }
 }
 

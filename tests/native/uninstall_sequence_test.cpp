@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/excel_instance.h"
 #include "core/setup_error.h"
 #include "failure_injection.h"
 #include "fake_platform.h"
@@ -14,6 +15,7 @@ using fake::FakePlatform;
 using fake::MachineState;
 using fake::UserAction;
 using Calls = std::vector<std::wstring>;
+using namespace std::chrono_literals;
 
 const std::wstring kMacro = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Macro.xls";
 const std::wstring kAddIn = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla";
@@ -117,6 +119,33 @@ TEST(UninstallSequence, ConfirmationComesBeforeTheExcelGuard) {
     EXPECT_EQ(Uninstall(cancelled, none), Outcome::Cancelled);
     const Calls cancelledCalls = cancelled.journal.Calls();
     EXPECT_EQ(std::find(cancelledCalls.begin(), cancelledCalls.end(), L"CreateObject excel.application"), cancelledCalls.end());
+}
+
+// The uninstaller's Excel is the installer's (see there); here, that its own order holds after
+// a busy or silent Excel.
+TEST(UninstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
+    MachineState busy = Installed({kMacro, kAddIn, kHelp});
+    busy.excelBusyFor = 3s;
+    FakePlatform busyFake(busy);
+    RunRecord busyRecord;
+    EXPECT_EQ(Uninstall(busyFake, busyRecord), Outcome::Completed);
+    EXPECT_EQ(busyRecord.filesDeleted.size(), 3u);
+
+    MachineState silent = Installed({kMacro, kAddIn, kHelp});
+    silent.excelSilentIn = L"Quit";
+    FakePlatform silentFake(silent);
+    RunRecord silentRecord;
+    try {
+        Uninstall(silentFake, silentRecord);
+        ADD_FAILURE() << "a silent Quit went unnoticed";
+    } catch (const SetupError& error) {
+        EXPECT_EQ(error.Code(), kNoAnswer);
+    }
+    EXPECT_EQ(silentRecord.filesDeleted.size(), 3u);
+    const Calls calls = silentFake.journal.Calls();
+    const auto quit = std::find(calls.begin(), calls.end(), L"excel.Quit");
+    EXPECT_EQ(Calls(quit, calls.end()),
+              (Calls{L"excel.Quit", L"End hidden XLMAIN", L"excel.Release", L"fso.Release", L"folder.Release"}));
 }
 
 TEST(UninstallSequence, FailureAtAnyCallStopsThereAndStillQuitsExcel) {

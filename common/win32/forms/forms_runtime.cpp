@@ -180,6 +180,8 @@ FormsRuntime::Clock::time_point Win32Forms::Now() {
 }
 
 void Win32Forms::PumpEventsUntil(Clock::time_point deadline) {
+    // A message sent since the last pump (a window shown, activated) may have failed.
+    RethrowFailure();
     const auto now = Clock::now();
     if (deadline > now) {
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
@@ -189,6 +191,7 @@ void Win32Forms::PumpEventsUntil(Clock::time_point deadline) {
         }
     }
     DispatchPending();
+    RethrowFailure();
 }
 
 // Returns false when the thread was told to quit (the quit message stays queued for the caller).
@@ -222,7 +225,7 @@ void Win32Forms::Dispatch(MSG& message) {
 }
 
 void Win32Forms::RethrowFailure() {
-    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    if (pendingFailure_) std::rethrow_exception(std::exchange(pendingFailure_, nullptr));
 }
 
 void Win32Forms::End() {
@@ -255,7 +258,8 @@ void Win32Forms::OnDestroyed(Form form) noexcept {
 }
 
 void Win32Forms::OnFailure(std::exception_ptr failure) noexcept {
-    if (!failure_) failure_ = std::move(failure);
+    if (!firstFailure_) firstFailure_ = failure;
+    if (!pendingFailure_) pendingFailure_ = std::move(failure);
 }
 
 }  // namespace qh::win32::forms

@@ -31,7 +31,8 @@ std::unique_ptr<FormsRuntime> MakeFormsRuntime(HINSTANCE instance, std::span<con
 
 namespace qh::win32::forms {
 
-class Win32Forms final : public FormsRuntime, private FormEvents {
+// Its windows report to it as FormEvents.
+class Win32Forms final : public FormsRuntime, public FormEvents {
 public:
     Win32Forms(HINSTANCE instance, std::span<const Form> formsOfThisProgram, LayoutScale scale);
     // Closes whatever windows are left, as End does.
@@ -49,8 +50,11 @@ public:
     void PumpEventsUntil(Clock::time_point deadline) override;
     void End() override;
 
-    // The window of the form's current instance, or null when it is not loaded (for tests).
+    // The window of the form's current instance, or null when it is not loaded.
     HWND WindowOf(Form form) const noexcept;
+    // The first failure a window procedure raised, whether or not a pump has passed it on: one
+    // raised where no pump followed must still end the run with a report.
+    std::exception_ptr FirstWindowFailure() const noexcept { return firstFailure_; }
     // The control at `position` in the form's design (its tab order), of the current instance.
     HWND ControlOf(Form form, std::size_t position) const;
 
@@ -82,6 +86,7 @@ private:
     void EndModal(Form form, ModalEnd how) noexcept;
     void Dispatch(MSG& message);
     bool DispatchPending();
+    // Passes on, once, a failure that a window procedure raised since the last time.
     void RethrowFailure();
     void DestroyAll() noexcept;
 
@@ -91,7 +96,8 @@ private:
     LogoPicture logo_;
     std::array<std::unique_ptr<Instance>, 5> instances_;
     std::vector<ModalFrame*> modalFrames_;
-    std::exception_ptr failure_;
+    std::exception_ptr pendingFailure_;
+    std::exception_ptr firstFailure_;
 };
 
 }  // namespace qh::win32::forms

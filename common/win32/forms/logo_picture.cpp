@@ -35,7 +35,16 @@ ComPtr<IStream> StreamOverResource(HINSTANCE module, int resourceId) {
 
 }  // namespace
 
-LogoPicture::LogoPicture(HINSTANCE module, int resourceId) {
+LogoPicture::LogoPicture(HINSTANCE module, int resourceId) noexcept {
+    try {
+        Decode(module, resourceId);
+    } catch (...) {
+        picture_.reset();
+        pixelSize_ = {};
+    }
+}
+
+void LogoPicture::Decode(HINSTANCE module, int resourceId) {
     const ComPtr<IStream> stream = StreamOverResource(module, resourceId);
     ThrowIfFailed(::OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, picture_.put_void()), L"OleLoadPicture",
                   L"product logo");
@@ -57,11 +66,10 @@ LogoPicture::LogoPicture(HINSTANCE module, int resourceId) {
     pixelSize_ = {bitmap.bmWidth, bitmap.bmHeight};
 }
 
-void LogoPicture::Draw(HDC dc, SIZE size) const {
+void LogoPicture::Draw(HDC dc, SIZE size) const noexcept {
+    if (!picture_) return;
     // The source rectangle runs bottom-up in HIMETRIC, as IPicture::Render expects.
-    ThrowIfFailed(picture_->Render(dc, 0, 0, size.cx, size.cy, 0, himetricSize_.cy, himetricSize_.cx,
-                                   -himetricSize_.cy, nullptr),
-                  L"IPicture::Render", L"product logo");
+    picture_->Render(dc, 0, 0, size.cx, size.cy, 0, himetricSize_.cy, himetricSize_.cx, -himetricSize_.cy, nullptr);
 }
 
 }  // namespace qh::win32::forms
