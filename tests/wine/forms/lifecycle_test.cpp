@@ -1,6 +1,9 @@
 // Loading, showing, hiding and unloading forms; the modal loop; the event pump; the end.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 #include "forms_test_support.h"
 
 namespace qh::testing {
@@ -139,6 +142,59 @@ TEST_F(LifecycleTest, EndClosesEveryWindowAtOnce) {
     EXPECT_FALSE(::IsWindow(prompt));
     EXPECT_FALSE(::IsWindow(copying));
     EXPECT_FALSE(::IsWindow(form1_));
+}
+
+// A failure that one of the runtime's window procedures raised reaches the runtime the way every
+// such failure does, through its FormEvents. This window procedure raises one on kFail.
+constexpr UINT kFail = WM_APP + 7;
+WNDPROC originalProcedure = nullptr;
+win32::forms::FormEvents* failureEvents = nullptr;
+
+LRESULT CALLBACK FailingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kFail) {
+        failureEvents->OnFailure(std::make_exception_ptr(std::runtime_error("failed in a window procedure")));
+        return 0;
+    }
+    return ::CallWindowProcW(originalProcedure, window, message, wParam, lParam);
+}
+
+// However it is handled, a failure raised inside a window procedure comes out of the runtime, once,
+// and is kept for the end of the run.
+TEST_F(LifecycleTest, FailureInAWindowProcedureIsNeverLost) {
+    const struct {
+        const char* name;
+        std::function<void(win32::forms::Win32Forms&, HWND)> raise;
+    } cases[] = {
+        // Dispatched by the pump.
+        {"posted, then pumped", [](auto& forms, HWND window) {
+             ::PostMessageW(window, kFail, 0, 0);
+             forms.PumpEventsUntil(forms.Now() + 2s);
+         }},
+        // Sent straight to the window procedure, as showing or activating a window does: no
+        // pump dispatched it, the next one passes it on.
+        {"sent, then pumped", [](auto& forms, HWND window) {
+             ::SendMessageW(window, kFail, 0, 0);
+             forms.PumpEventsUntil(forms.Now() + 10ms);
+         }},
+        // While a dialog is up.
+        {"inside a modal Show", [](auto& forms, HWND window) {
+             WhileModal script(forms, {[window] { ::PostMessageW(window, kFail, 0, 0); }});
+             forms.Show(Form::ExitExcel, ShowMode::Modal, Form::Form1);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto forms = MakeForms();
+        forms->Show(Form::Form1, ShowMode::Modeless, std::nullopt);
+        HWND form1 = forms->WindowOf(Form::Form1);
+        failureEvents = forms.get();
+        originalProcedure = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(form1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FailingProcedure)));
+        EXPECT_THROW(c.raise(*forms, form1), std::runtime_error);
+        EXPECT_NO_THROW(forms->PumpEventsUntil(forms->Now() + 10ms)) << "passed on twice";
+        EXPECT_NE(forms->FirstWindowFailure(), nullptr);
+        ::SetWindowLongPtrW(form1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProcedure));
+    }
 }
 
 TEST_F(LifecycleTest, ProgramFolderHoldsTheRunningProgram) {

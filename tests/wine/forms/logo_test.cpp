@@ -122,5 +122,26 @@ TEST(Logo, GrowsWithTheLayoutAtAnotherResolution) {
     for (int x = 0; x < client.right; x += 5) EXPECT_EQ(canvas.At(x, 75), face) << x;
 }
 
+// A logo the system cannot decode leaves the picture boxes plain, and the windows work on.
+TEST(Logo, ThatCannotBeDecodedLeavesItsPlaceEmptyAndTheSetupGoesOn) {
+    win32::UniqueLibrary module(::LoadLibraryW(L"qh_broken_logo.dll"));
+    ASSERT_TRUE(module) << "error " << ::GetLastError();
+    win32::forms::Win32Forms forms(module.get(), kAllForms, win32::forms::LayoutScale(96));
+    ShowForInspection(forms, Form::Copying);
+    EXPECT_NO_THROW(PumpFor(forms, std::chrono::milliseconds(100)));
+    HWND box = forms.ControlOf(Form::Copying, 0);
+    RECT client{};
+    ::GetClientRect(box, &client);
+    PixelCanvas canvas({client.right, client.bottom});
+    ::SendMessageW(box, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    int mismatches = 0;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) mismatches += canvas.At(x, y) != face ? 1 : 0;
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_NO_THROW(forms.End());
+}
+
 }  // namespace
 }  // namespace qh::testing

@@ -57,11 +57,12 @@ inline std::pair<HRESULT, DispatchPtr> CreateExcel() {
     return {hr, DispatchPtr(raw)};
 }
 
-inline std::pair<HRESULT, DISPID> MemberId(IDispatch& object, const std::wstring& name) {
+inline std::pair<HRESULT, DISPID> MemberId(IDispatch& object, const std::wstring& name,
+                                           LCID locale = LOCALE_USER_DEFAULT) {
     UniqueBstr text(::SysAllocString(name.c_str()));
     LPOLESTR names[] = {text.get()};
     DISPID id = DISPID_UNKNOWN;
-    const HRESULT hr = object.GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    const HRESULT hr = object.GetIDsOfNames(IID_NULL, names, 1, locale, &id);
     return {hr, id};
 }
 

@@ -290,6 +290,42 @@ TEST_F(StandInExcelTest, ConfiguredStartupPathIsReturnedExactlyAndCreated) {
     std::filesystem::remove_all(std::filesystem::path(base), ignored);
 }
 
+// Excel's rough edges as the test settings give them, each shown in the journal. (A silent member
+// and a slow start are shown by the programs' own tests.)
+TEST_F(StandInExcelTest, BusyLocalisedAndWithoutItsStartupFolderAsSet) {
+    const std::wstring fresh = TemporaryFolder() + L"qh-stand-in-fresh\\XLSTART";
+    settings_.SetBusyFor(1500ms);
+    auto [created, excel] = CreateExcel();
+    ASSERT_EQ(created, S_OK);
+    const DWORD processId = OnlyStartedProcess();
+
+    // Busy: refused with the two codes in turn, then answered.
+    EXPECT_EQ(MemberId(*excel, L"StartupPath").first, RPC_E_CALL_REJECTED);
+    EXPECT_EQ(MemberId(*excel, L"Quit").first, RPC_E_SERVERCALL_RETRYLATER);
+    std::this_thread::sleep_for(1600ms);
+    EXPECT_EQ(MemberId(*excel, L"StartupPath").first, S_OK);
+
+    // Localised: the English names are known in the English locale only.
+    settings_.SetLocalised(true);
+    EXPECT_EQ(MemberId(*excel, L"StartupPath").first, DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(MemberId(*excel, L"StartupPath", 0x0409).first, S_OK);
+    settings_.SetLocalised(false);
+
+    // A fresh profile's start-up folder: named, not made.
+    settings_.SetStartupPath(fresh);
+    settings_.SetLeaveStartupFolderMissing(true);
+    EXPECT_EQ(GetText(*excel, L"StartupPath"), std::make_pair(S_OK, fresh));
+    EXPECT_FALSE(IsFolder(fresh));
+
+    EXPECT_EQ(CallMethod(*excel, L"Quit"), S_OK);
+    excel.reset();
+    EXPECT_TRUE(WaitForProcessEnd(processId, kEndTimeout));
+    EXPECT_EQ(EventsOf(processId),
+              (std::vector<std::wstring>{L"started automation", L"refused StartupPath 0x80010001",
+                                         L"refused Quit 0x8001010A", L"unknown StartupPath in locale 0x0400",
+                                         L"call StartupPath", L"missing " + fresh, L"call Quit", L"quit", L"ended"}));
+}
+
 TEST_F(StandInExcelTest, FailingCreationFailsPromptlyAndLeavesNoInstance) {
     settings_.SetFailCreation(true);
     const auto start = Clock::now();

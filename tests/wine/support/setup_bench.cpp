@@ -98,6 +98,12 @@ ExcelBench::~ExcelBench() { EndLeftoverInstances(settings.journal()); }
 
 void ExcelBench::ReportStartupPathAs(const std::wstring& text) { settings.SetStartupPath(text); }
 
+void ExcelBench::UseMissingStartupFolder(const std::wstring& relativePath) {
+    startupFolder_ = root_.path() / relativePath;
+    settings.SetStartupPath(startupFolder_.wstring());
+    settings.SetLeaveStartupFolderMissing(true);
+}
+
 std::vector<JournalEntry> ExcelBench::Journal() const { return ReadJournal(settings.journal()); }
 
 std::vector<std::wstring> ExcelBench::MembersCalled() const {
@@ -106,6 +112,14 @@ std::vector<std::wstring> ExcelBench::MembersCalled() const {
         if (entry.event == L"call") members.push_back(entry.detail);
     }
     return members;
+}
+
+std::vector<std::wstring> ExcelBench::JournalDetails(const std::wstring& event) const {
+    std::vector<std::wstring> details;
+    for (const auto& entry : Journal()) {
+        if (entry.event == event) details.push_back(entry.detail);
+    }
+    return details;
 }
 
 size_t ExcelBench::InstancesStarted() const {
@@ -168,12 +182,30 @@ void Press(HWND window, const std::wstring& caption) {
     ClickButton(button);
 }
 
-std::wstring ReadAndDismissReport(const Process& process, std::chrono::milliseconds timeout) {
+HWND WaitForReport(const Process& process, std::chrono::milliseconds timeout) {
     WindowFilter filter;
     filter.processId = process.Pid();
     filter.className = L"#32770";
     filter.caption = L"Quenzo Halvorn";
-    HWND box = WaitForWindow(filter, timeout);
+    return WaitForWindow(filter, timeout);
+}
+
+std::wstring ReadAndDismissReport(const Process& process, std::chrono::milliseconds timeout) {
+    return DismissReport(WaitForReport(process, timeout));
+}
+
+void ExpectReportInFront(HWND box) {
+    EXPECT_TRUE(PollUntil(2s, [box] { return ::GetForegroundWindow() == box; })) << "the report is not in front";
+    const HWND owner = ::GetWindow(box, GW_OWNER);
+    ASSERT_NE(owner, nullptr) << "the report has no owner";
+    EXPECT_TRUE(::IsWindowVisible(owner));
+    RECT client{};
+    ::GetClientRect(owner, &client);
+    EXPECT_EQ(client.right, kStartupWindowSize.cx) << "the report's owner is not the start-up window";
+    EXPECT_EQ(client.bottom, kStartupWindowSize.cy);
+}
+
+std::wstring DismissReport(HWND box) {
     HWND message = FindChildById(box, 0xFFFF);
     const std::wstring text = message ? Caption(message) : std::wstring();
     HWND ok = FindChildById(box, IDOK);

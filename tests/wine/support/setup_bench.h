@@ -81,9 +81,14 @@ public:
 
     const std::filesystem::path& startupFolder() const noexcept { return startupFolder_; }
     void ReportStartupPathAs(const std::wstring& text);
+    // Makes the start-up folder `relativePath` under this bench's folder, which does not exist
+    // and which the stand-in does not create, as on a fresh profile.
+    void UseMissingStartupFolder(const std::wstring& relativePath);
     std::vector<JournalEntry> Journal() const;
     // The members the programs called, in order ("StartupPath", "Quit").
     std::vector<std::wstring> MembersCalled() const;
+    // The details of one kind of journal line ("refused" gives "StartupPath 0x80010001" ...).
+    std::vector<std::wstring> JournalDetails(const std::wstring& event) const;
     size_t InstancesStarted() const;
     // Bounded: no instance of this test left running and no XLMAIN window anywhere.
     void ExpectNothingLeftRunning() const;
@@ -115,6 +120,10 @@ void Press(HWND window, const std::wstring& caption);
 
 // The failure report: waits for the message box, returns its text and dismisses it.
 std::wstring ReadAndDismissReport(const Process& process, std::chrono::milliseconds timeout = 20s);
+HWND WaitForReport(const Process& process, std::chrono::milliseconds timeout = 20s);
+std::wstring DismissReport(HWND box);
+// The report must come to the front, owned by the program's start-up window while that is up.
+void ExpectReportInFront(HWND box);
 
 // Files in a folder, by name (empty when the folder does not exist).
 std::vector<std::wstring> FileNamesIn(const std::filesystem::path& folder);

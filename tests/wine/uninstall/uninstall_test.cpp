@@ -299,7 +299,9 @@ TEST_F(Uninstaller, ReadOnlyInstalledFileIsReportedEarlierDeletionsStayAndExcelQ
     ASSERT_TRUE(::SetFileAttributesW(InstalledAddIn().c_str(), FILE_ATTRIBUTE_READONLY));
     Process program = Start();
     Press(WaitForConfirmation(program), L"Ok");
-    const std::wstring report = ReadAndDismissReport(program);
+    HWND box = WaitForReport(program);
+    ExpectReportInFront(box);
+    const std::wstring report = DismissReport(box);
     EXPECT_EQ(WaitForExit(program, kRunTimeout), kFailed);
 
     EXPECT_TRUE(Contains(report, L"DeleteFile")) << Utf8(report);
@@ -309,6 +311,18 @@ TEST_F(Uninstaller, ReadOnlyInstalledFileIsReportedEarlierDeletionsStayAndExcelQ
     EXPECT_FALSE(fs::exists(InstalledMacro()));
     EXPECT_TRUE(fs::exists(InstalledAddIn()));
     EXPECT_TRUE(fs::exists(installedHelp_)) << "the run went on after the failure";
+    EXPECT_EQ(excel_.MembersCalled(), kOneRun);
+    excel_.ExpectNothingLeftRunning();
+}
+
+// --- Excel as it is met in the field (the installer's tests have the rest).
+
+TEST_F(Uninstaller, ExcelThatIsBusyAtFirstIsAskedAgainUntilItAnswers) {
+    InstallAll();
+    excel_.settings.SetBusyFor(4s);
+    ExpectQuietCompletion(RunConfirmed());
+    ExpectNoneLeft();
+    EXPECT_GE(excel_.JournalDetails(L"refused").size(), 2u);
     EXPECT_EQ(excel_.MembersCalled(), kOneRun);
     excel_.ExpectNothingLeftRunning();
 }
