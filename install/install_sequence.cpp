@@ -45,9 +45,9 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
         excelStartupFolder = NormaliseFolderPath(std::move(excelStartupFolder));
         installerFolder = NormaliseFolderPath(std::move(installerFolder));
         windowsFolder = NormaliseFolderPath(std::move(windowsFolder));
-        RequireFolder(excelStartupFolder, L"Excel start-up folder");
-        RequireFolder(installerFolder, L"installer's own folder");
-        RequireFolder(windowsFolder, L"Windows folder");
+        RequireFolder(excelStartupFolder, Activity::ReadingStartupFolder);
+        RequireFolder(installerFolder, Activity::FindingInstallerFolder);
+        RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
 
         ShowProgress(forms, Form::Copying);
 
@@ -57,7 +57,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
             record.foldersCreated.push_back(folder);
         }
         for (const CopyStep& copy : InstallCopies(installerFolder, excelStartupFolder, windowsFolder)) {
-            held.fileSystem.CopyFile(copy.source, copy.destination, /*overwrite=*/true);
+            held.fileSystem.CopyFile(copy);
             record.filesCopied.push_back(copy.installedFile);
         }
 

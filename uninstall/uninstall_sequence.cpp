@@ -47,8 +47,8 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
 
         excelStartupFolder = NormaliseFolderPath(std::move(excelStartupFolder));
         windowsFolder = NormaliseFolderPath(std::move(windowsFolder));
-        RequireFolder(excelStartupFolder, L"Excel start-up folder");
-        RequireFolder(windowsFolder, L"Windows folder");
+        RequireFolder(excelStartupFolder, Activity::ReadingStartupFolder);
+        RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
 
         for (const std::wstring& installedFile : InstalledFiles(excelStartupFolder, windowsFolder)) {
             if (held.fileSystem.FileExists(installedFile)) {

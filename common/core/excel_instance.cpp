@@ -9,8 +9,6 @@
 namespace qh {
 namespace {
 
-constexpr wchar_t kStoppedAnswering[] = L"Excel stopped answering: it gave no answer within 60 seconds.";
-constexpr wchar_t kStayedBusy[] = L"Excel stayed busy: it refused every call for 60 seconds.";
 
 struct CallOutcome {
     Value value;
@@ -31,10 +29,18 @@ std::int32_t RefusalOrRethrow(const std::exception_ptr& failure) {
 
 ExcelInstance::ExcelInstance(Platform& platform) : platform_(platform) {
     try {
-        Answer(L"Start " + std::wstring(kExcelProgramId), [&objects = platform.objects](Remote& remote) {
-            remote.excel = objects.CreateObject(kExcelProgramId);
-            return Value{};
-        });
+        Answer(Activity::StartingExcel, L"Start " + std::wstring(kExcelProgramId),
+               [&objects = platform.objects](Remote& remote) {
+                   remote.excel = objects.CreateObject(kExcelProgramId);
+                   return Value{};
+               });
+    } catch (SetupError& failure) {
+        // Whatever the system answered, Excel did not start.
+        if (failure.Kind() != FailureKind::ExcelBusy && failure.Kind() != FailureKind::ExcelSilent) {
+            failure.SetKind(FailureKind::ExcelCannotStart);
+        }
+        Release();
+        throw;
     } catch (...) {
         Release();
         throw;
@@ -42,13 +48,14 @@ ExcelInstance::ExcelInstance(Platform& platform) : platform_(platform) {
 }
 
 std::wstring ExcelInstance::StartupPath() {
-    return AsText(Answer(L"StartupPath", [](Remote& remote) { return remote.excel->Get(L"StartupPath"); }),
+    return AsText(Answer(Activity::ReadingStartupFolder, L"StartupPath",
+                         [](Remote& remote) { return remote.excel->Get(L"StartupPath"); }),
                   L"StartupPath");
 }
 
 void ExcelInstance::Quit() {
     quitSent_ = true;
-    Answer(L"Quit", [](Remote& remote) { return remote.excel->Call(L"Quit"); });
+    Answer(Activity::QuittingExcel, L"Quit", [](Remote& remote) { return remote.excel->Call(L"Quit"); });
 }
 
 void ExcelInstance::Release() noexcept {
@@ -72,12 +79,16 @@ void ExcelInstance::Release() noexcept {
     }
 }
 
-Value ExcelInstance::Answer(std::wstring_view step, const Step& call) {
+Value ExcelInstance::Answer(Activity activity, std::wstring_view step, const Step& call) {
+    return While({activity, {}, {}}, [&] { return TryAnswer(step, call); });
+}
+
+Value ExcelInstance::TryAnswer(std::wstring_view step, const Step& call) {
     FormsRuntime& forms = platform_.forms;
     const auto deadline = forms.Now() + kExcelAnswerTime;
     for (;;) {
         // A call cut short by a failure in a window may still be on its way.
-        if (!WaitForCallThread(deadline)) GiveUp(step, kNoAnswer, kStoppedAnswering);
+        if (!WaitForCallThread(deadline)) GiveUp(step, kNoAnswer);
         auto outcome = std::make_shared<CallOutcome>();
         platform_.excelCalls.Start([outcome, remote = remote_, call] {
             try {
@@ -86,11 +97,11 @@ Value ExcelInstance::Answer(std::wstring_view step, const Step& call) {
                 outcome->failure = std::current_exception();
             }
         });
-        if (!WaitForCallThread(deadline)) GiveUp(step, kNoAnswer, kStoppedAnswering);
+        if (!WaitForCallThread(deadline)) GiveUp(step, kNoAnswer);
         if (!outcome->failure) return std::move(outcome->value);
 
         const std::int32_t refusal = RefusalOrRethrow(outcome->failure);
-        if (forms.Now() + kBusyRetryPause >= deadline) GiveUp(step, refusal, kStayedBusy);
+        if (forms.Now() + kBusyRetryPause >= deadline) GiveUp(step, refusal);
         HandleEventsUntil(forms, forms.Now() + kBusyRetryPause, [] { return false; });
     }
 }
@@ -99,15 +110,14 @@ bool ExcelInstance::WaitForCallThread(std::chrono::steady_clock::time_point dead
     return HandleEventsUntil(platform_.forms, deadline, [this] { return platform_.excelCalls.Returned(); });
 }
 
-void ExcelInstance::GiveUp(std::wstring_view step, std::int32_t code, std::wstring_view why) {
+void ExcelInstance::GiveUp(std::wstring_view step, std::int32_t code) {
     ended_ = true;
     const int ended = platform_.windows.EndOwnersOfHiddenWindows(kExcelWindowClass);
-    std::wstring description(why);
-    description += ended > 0 ? L" The Excel this program had started was ended."
-                             : L" No hidden Excel was found to end; one may still be running.";
     // Once its Excel has gone, a call in progress fails at once and frees the call thread.
     WaitForCallThread(platform_.forms.Now() + kEndedExcelGrace);
-    throw SetupError(std::wstring(step), {}, code, description);
+    throw SetupError(std::wstring(step), {}, code,
+                     ended > 0 ? L"The hidden Excel this program had started was ended."
+                               : L"No hidden Excel was found to end.");
 }
 
 }  // namespace qh

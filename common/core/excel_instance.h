@@ -16,6 +16,7 @@
 
 #include "core/automation.h"
 #include "core/platform.h"
+#include "core/setup_error.h"
 
 namespace qh {
 
@@ -54,10 +55,12 @@ private:
     using Step = std::function<Value(Remote&)>;
 
     // Runs the step on the call thread, asking again while Excel is busy, within kExcelAnswerTime.
-    Value Answer(std::wstring_view step, const Step& call);
+    // A failure says the program was doing `activity`.
+    Value Answer(Activity activity, std::wstring_view step, const Step& call);
+    Value TryAnswer(std::wstring_view step, const Step& call);
     bool WaitForCallThread(std::chrono::steady_clock::time_point deadline);
-    // Ends the instance that did not answer in time and throws the step's failure.
-    [[noreturn]] void GiveUp(std::wstring_view step, std::int32_t code, std::wstring_view why);
+    // Ends the instance that did not answer in time and throws the step's failure, which says so.
+    [[noreturn]] void GiveUp(std::wstring_view step, std::int32_t code);
 
     Platform& platform_;
     std::shared_ptr<Remote> remote_ = std::make_shared<Remote>();

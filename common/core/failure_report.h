@@ -1,5 +1,7 @@
 #pragma once
-// What a run did, so that a failure can tell the user where the machine stands.
+// The report a failed run shows, in the user's words: what the program was doing, why it failed,
+// where the machine stands now (what had been created, copied or removed stays so), what to do
+// next, and the system's own error for support.
 #include <string>
 #include <vector>
 
@@ -7,14 +9,15 @@
 
 namespace qh {
 
+enum class Program { Installer, Uninstaller };
+
 struct RunRecord {
+    Program program = Program::Installer;
     std::vector<std::wstring> foldersCreated;  // folders made for the files, outermost first
-    std::vector<std::wstring> filesCopied;   // installed files in place, in the order they were copied
-    std::vector<std::wstring> filesDeleted;  // installed files removed, in the order they were deleted
+    std::vector<std::wstring> filesCopied;     // installed files in place, in the order they were copied
+    std::vector<std::wstring> filesDeleted;    // installed files removed, in the order they were deleted
 };
 
-// The text of the report a failed run shows: what failed, on what, the system's error, and which
-// files had already been copied or removed (they stay so).
 std::wstring DescribeFailure(const SetupError& failure, const RunRecord& record);
 
 // The same for a failure that carries no platform details (out of memory and the like).

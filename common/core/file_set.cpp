@@ -31,10 +31,14 @@ std::wstring ParentFolder(const std::wstring& normalisedFolder) {
     return parent;
 }
 
-void RequireFolder(const std::wstring& normalisedFolder, std::wstring_view source) {
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
+
+void RequireFolder(const std::wstring& normalisedFolder, Activity finding) {
     if (normalisedFolder.empty()) {
-        throw SetupError(L"Find the " + std::wstring(source), {}, 0,
-                         L"The system gave an empty folder path, so there is no place to put the files");
+        SetupError failure(L"Find the folder", {}, 0, L"The system gave an empty folder path");
+        failure.SetKind(FailureKind::NoFolder);
+        failure.SetDoing({finding, {}, {}});
+        throw failure;
     }
 }
 
@@ -43,9 +47,12 @@ std::array<CopyStep, 3> InstallCopies(const std::wstring& installerFolder, const
     const std::wstring startupTarget = Join(excelStartupFolder, L"\\");
     const std::wstring helpTarget = Join(windowsFolder, L"\\Help\\");
     return {{
-        {InFolder(installerFolder, kMacroWorkbook), startupTarget, startupTarget + std::wstring(kMacroWorkbook)},
-        {InFolder(installerFolder, kAddInWorkbook), startupTarget, startupTarget + std::wstring(kAddInWorkbook)},
-        {InFolder(installerFolder, kHelpFile), helpTarget, helpTarget + std::wstring(kHelpFile)},
+        {InFolder(installerFolder, kMacroWorkbook), startupTarget, startupTarget + std::wstring(kMacroWorkbook),
+         Activity::CopyingIntoStartupFolder},
+        {InFolder(installerFolder, kAddInWorkbook), startupTarget, startupTarget + std::wstring(kAddInWorkbook),
+         Activity::CopyingIntoStartupFolder},
+        {InFolder(installerFolder, kHelpFile), helpTarget, helpTarget + std::wstring(kHelpFile),
+         Activity::CopyingIntoHelpFolder},
     }};
 }
 

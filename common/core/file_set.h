@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/setup_error.h"
+
 namespace qh {
 
 inline constexpr std::wstring_view kMacroWorkbook = L"QZ Macro.xls";
@@ -17,14 +19,18 @@ std::wstring NormaliseFolderPath(std::wstring folder);
 // when there is none above it ("C:", "\\server").
 std::wstring ParentFolder(const std::wstring& normalisedFolder);
 
+// The last part of a path: "C:\a\QZ Macro.xls" gives "QZ Macro.xls".
+std::wstring FileNameOf(const std::wstring& path);
+
 // A folder path that would put files at the root of the current drive ("\QZ Macro.xls") is refused:
-// throws SetupError naming `source` when the normalised folder is empty.
-void RequireFolder(const std::wstring& normalisedFolder, std::wstring_view source);
+// throws SetupError, saying that the program was `finding` the folder, when it is empty.
+void RequireFolder(const std::wstring& normalisedFolder, Activity finding);
 
 struct CopyStep {
     std::wstring source;       // a file
     std::wstring destination;  // a folder, ending in a backslash: the copy keeps its name
     std::wstring installedFile;  // where the copy lands
+    Activity activity;         // the copy into which folder, as a report says it
 };
 
 // The installer's copies, in order: the two workbooks into Excel's start-up folder, the help file

@@ -1,10 +1,13 @@
 #pragma once
 // The scripting file-system object, reached by late binding like every automation object here.
+// A failure of one of its calls says what the program was doing and, where that tells more than
+// the error number does (a file not on the medium, a read-only file), what kind of failure it was.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "core/automation.h"
+#include "core/file_set.h"
 
 namespace qh {
 
@@ -17,7 +20,8 @@ public:
 
     // The folder object for a special folder; the caller keeps it for the rest of its run.
     AutomationPtr GetSpecialFolder(std::int32_t which);
-    void CopyFile(const std::wstring& source, const std::wstring& destination, bool overwrite);
+    // CopyFile(source, destination, True): overwrites an existing copy.
+    void CopyFile(const CopyStep& copy);
     bool FileExists(const std::wstring& path);
     bool FolderExists(const std::wstring& path);
     // Creates one folder; the folder above it must exist.
@@ -28,10 +32,13 @@ public:
     void Release() noexcept;
 
 private:
+    // Whether a refusal of access was down to the file's read-only attribute.
+    bool IsReadOnly(const std::wstring& path) noexcept;
+
     AutomationPtr fileSystem_;
 };
 
-// The full path of a folder object.
+// The full path of the Windows folder's object.
 std::wstring FolderPath(AutomationObject& folder);
 
 // The folders to create, outermost first, so that `folder` exists: on a fresh profile Excel

@@ -79,6 +79,12 @@ bool IsInUse(HRESULT code, DWORD lastError) {
     return sharingRefused && (code == E_FAIL || code == kPermissionDenied);
 }
 
+// The error number a failure is known by: for a file in use, the sharing refusal behind the
+// runtime's vaguer code.
+std::int32_t ErrorNumber(HRESULT code, DWORD lastError) {
+    return static_cast<std::int32_t>(IsInUse(code, lastError) ? HRESULT_FROM_WIN32(lastError) : code);
+}
+
 }  // namespace
 
 std::wstring DescribeAutomationError(HRESULT code, const std::wstring& description, DWORD lastError) {
@@ -135,11 +141,10 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
         Bstr helpFile;
         *helpFile.put() = exception.bstrHelpFile;
         const HRESULT code = exception.scode != 0 ? exception.scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
-        throw SetupError(name, {}, static_cast<std::int32_t>(code),
-                         DescribeAutomationError(code, description.str(), lastError));
+        throw SetupError(name, {}, ErrorNumber(code, lastError), DescribeAutomationError(code, description.str(), lastError));
     }
     if (FAILED(hr)) {
-        throw SetupError(name, {}, static_cast<std::int32_t>(hr), DescribeAutomationError(hr, {}, lastError));
+        throw SetupError(name, {}, ErrorNumber(hr, lastError), DescribeAutomationError(hr, {}, lastError));
     }
     return FromVariant(std::move(result), name);
 }

@@ -48,8 +48,9 @@ void RestrictLibrarySearch() noexcept {
     ::SetDllDirectoryW(L"");
 }
 
-int RunSetupProgram(HINSTANCE instance, std::span<const Form> forms, const Sequence& sequence) {
+int RunSetupProgram(HINSTANCE instance, Program program, std::span<const Form> forms, const Sequence& sequence) {
     RunRecord record;
+    record.program = program;
     std::exception_ptr failure;
     try {
         ComApartment apartment;

@@ -21,8 +21,8 @@ inline constexpr wchar_t kProductCaption[] = L"Quenzo Halvorn";
 
 using Sequence = std::function<Outcome(Platform&, RunRecord&)>;
 
-// Runs the sequence with the forms of this program; returns the exit code.
-int RunSetupProgram(HINSTANCE instance, std::span<const Form> forms, const Sequence& sequence);
+// Runs the sequence of `program` with the forms it uses; returns the exit code.
+int RunSetupProgram(HINSTANCE instance, Program program, std::span<const Form> forms, const Sequence& sequence);
 
 // Keeps the library search out of the program's own folder, before anything loads a library.
 void RestrictLibrarySearch() noexcept;

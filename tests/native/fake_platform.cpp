@@ -49,7 +49,7 @@ private:
 void Journal::Record(std::wstring call, bool mayFail) {
     entries_.push_back({call, clock});
     if (mayFail && failAt && failableSeen_++ == *failAt) {
-        throw SetupError(call, L"(injected)", 5, L"Injected failure");
+        throw SetupError(call, L"(injected)", static_cast<std::int32_t>(0x80004005), L"Injected failure");
     }
 }
 

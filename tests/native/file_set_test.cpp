@@ -48,13 +48,13 @@ TEST(InstalledFiles, TrailingBackslashGivesTheSamePathsAndHelpStaysInHelp) {
 }
 
 TEST(RequireFolder, RefusesAnEmptyFolderThatWouldMeanTheDriveRoot) {
-    EXPECT_NO_THROW(RequireFolder(L"D:", L"Excel start-up folder"));
+    EXPECT_NO_THROW(RequireFolder(L"D:", Activity::ReadingStartupFolder));
     try {
-        RequireFolder(NormaliseFolderPath(L"\\"), L"Excel start-up folder");
+        RequireFolder(NormaliseFolderPath(L"\\"), Activity::ReadingStartupFolder);
         FAIL() << "an empty folder was accepted";
     } catch (const SetupError& failure) {
-        EXPECT_NE(failure.Operation().find(L"Excel start-up folder"), std::wstring::npos);
-        EXPECT_FALSE(failure.Description().empty());
+        EXPECT_EQ(failure.WhatWasDoing().activity, Activity::ReadingStartupFolder);
+        EXPECT_EQ(failure.Kind(), FailureKind::NoFolder);
     }
 }
 
