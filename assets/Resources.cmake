@@ -5,22 +5,41 @@
 set(QH_ASSETS_DIR ${CMAKE_CURRENT_LIST_DIR})
 get_filename_component(QH_SOURCE_TOP ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
 
+# "2.0.0.1" reads "2.00.0001" in the version record's texts.
+function(qh_version_text result)
+  foreach(part MINOR PATCH TWEAK)
+    set(value ${PROJECT_VERSION_${part}})
+    if(value LESS 10)
+      set(value 0${value})
+    endif()
+    set(${part} ${value})
+  endforeach()
+  set(${result} "${PROJECT_VERSION_MAJOR}.${MINOR}.${PATCH}${TWEAK}" PARENT_SCOPE)
+endfunction()
+
 function(qh_program_resources target program)
+  set(generated ${CMAKE_BINARY_DIR}/generated/${target})
   if(program STREQUAL "INSTALLER")
     set(folder ${QH_SOURCE_TOP}/install/resources)
     set(name install)
     set(icons sphere.ico qz_on_white.ico)
+    # The installer's version records and manifest take the project's version: the one place
+    # it is written, which the release takes too.
+    qh_version_text(QH_VERSION_TEXT)
+    configure_file(${folder}/version.h.in ${generated}/version.h @ONLY)
+    configure_file(${folder}/install.manifest.in ${generated}/install.manifest @ONLY)
+    set(read ${generated}/version.h ${generated}/install.manifest)
   elseif(program STREQUAL "UNINSTALLER")
     set(folder ${QH_SOURCE_TOP}/uninstall/resources)
     set(name uninstall)
     set(icons sphere.ico qz_on_grey.ico)
+    set(read ${folder}/uninstall.manifest)
   else()
     message(FATAL_ERROR "qh_program_resources: INSTALLER or UNINSTALLER, not '${program}'")
   endif()
 
   set(script ${folder}/${name}.rc)
-  set(inputs ${folder}/${name}.manifest ${QH_ASSETS_DIR}/logo.jpg
-             ${QH_SOURCE_TOP}/common/win32/resource_ids.h)
+  set(inputs ${read} ${QH_ASSETS_DIR}/logo.jpg ${QH_SOURCE_TOP}/common/win32/resource_ids.h)
   foreach(icon IN LISTS icons)
     list(APPEND inputs ${QH_ASSETS_DIR}/${icon})
   endforeach()
@@ -28,6 +47,6 @@ function(qh_program_resources target program)
   target_sources(${target} PRIVATE ${script})
   # The resource compiler reports no dependencies of its own: name the files it reads.
   set_source_files_properties(${script} TARGET_DIRECTORY ${target} PROPERTIES
-    INCLUDE_DIRECTORIES "${QH_SOURCE_TOP}/common;${QH_ASSETS_DIR};${folder}"
+    INCLUDE_DIRECTORIES "${generated};${QH_SOURCE_TOP}/common;${QH_ASSETS_DIR};${folder}"
     OBJECT_DEPENDS "${inputs}")
 endfunction()

@@ -13,8 +13,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The programs of this build, or those in QH_PROGRAMS_DIR (a Unix path) when it is set: the
+// release check runs a round with the signed programs of the medium it made.
 fs::path BuiltProgram(Program program) {
-    return WinePathFromUnix(program == Program::Installer ? L"" QH_INSTALLER_PATH : L"" QH_UNINSTALLER_PATH);
+    const fs::path built =
+        WinePathFromUnix(program == Program::Installer ? L"" QH_INSTALLER_PATH : L"" QH_UNINSTALLER_PATH);
+    wchar_t folder[MAX_PATH]{};
+    const DWORD length = ::GetEnvironmentVariableW(L"QH_PROGRAMS_DIR", folder, MAX_PATH);
+    if (length == 0) return built;
+    if (length >= MAX_PATH) throw std::runtime_error("QH_PROGRAMS_DIR is too long");
+    return WinePathFromUnix(folder) / built.filename();
 }
 
 std::wstring UniqueSuffix() {
