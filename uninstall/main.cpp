@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "uninstall/uninstall_sequence.h"
-#include "win32/setup_program.h"
+#include "program/setup_program.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     qh::win32::RestrictLibrarySearch();

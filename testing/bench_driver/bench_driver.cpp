@@ -19,8 +19,8 @@
 #include "win32/call_thread.h"
 #include "win32/com_values.h"
 #include "win32/dispatch_automation.h"
-#include "win32/forms/forms_runtime.h"
-#include "win32/window_lookup.h"
+#include "forms/forms_runtime.h"
+#include "win32/find_window_lookup.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ void PrintProgram(const std::string& program, const std::vector<RunTiming>& runs
 std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector<double>& startOnly) {
     qh::win32::ComApartment apartment;
     // The programs' platform, without their windows.
-    qh::win32::forms::Win32Forms forms(::GetModuleHandleW(nullptr), {}, qh::win32::forms::LayoutScale(96));
+    qh::forms::Win32Forms forms(::GetModuleHandleW(nullptr), {}, qh::forms::LayoutScale(96));
     qh::win32::FindWindowLookup windows;
     qh::win32::DispatchFactory objects;
     qh::win32::Win32CallThread excelCalls;

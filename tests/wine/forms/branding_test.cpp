@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "forms_test_support.h"
-#include "win32/forms/designs.h"
+#include "forms/designs.h"
 
 namespace qh::testing {
 namespace {
 
-using namespace win32::forms::branding;
+using namespace forms::branding;
 
 std::vector<std::wstring_view> Lines(std::wstring_view text) {
     std::vector<std::wstring_view> lines;
@@ -64,7 +64,7 @@ TEST(Branding, TextsFitTheirFields) {
     for (Form form : {Form::ExitExcel, Form::Copying}) {
         ShowForInspection(*forms, form);
         // Tab order of the branding block differs; find the fields by their text.
-        for (std::size_t position = 0; position < win32::forms::DesignOf(form).controls.size(); ++position) {
+        for (std::size_t position = 0; position < forms::DesignOf(form).controls.size(); ++position) {
             HWND field = forms->ControlOf(form, position);
             const std::wstring text = WindowText(field);
             const auto lineCount = ::SendMessageW(field, EM_GETLINECOUNT, 0, 0);

@@ -2,14 +2,14 @@
 
 #include <stdexcept>
 
-#include "win32/forms/designs.h"
+#include "forms/designs.h"
 
 namespace qh::testing {
 namespace {
 
-using win32::forms::branding::kLegalWarning;
-using win32::forms::branding::kMakerContact;
-using win32::forms::branding::kProductTitle;
+using forms::branding::kLegalWarning;
+using forms::branding::kMakerContact;
+using forms::branding::kProductTitle;
 
 constexpr int kMenuText = 7;
 constexpr int kWindowText = 8;

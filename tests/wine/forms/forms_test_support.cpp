@@ -14,12 +14,12 @@ WhileModal* g_running = nullptr;
 
 }  // namespace
 
-std::unique_ptr<win32::forms::Win32Forms> MakeForms(int dpi) {
-    return std::make_unique<win32::forms::Win32Forms>(::GetModuleHandleW(nullptr), kAllForms,
-                                                      win32::forms::LayoutScale(dpi));
+std::unique_ptr<forms::Win32Forms> MakeForms(int dpi) {
+    return std::make_unique<forms::Win32Forms>(::GetModuleHandleW(nullptr), kAllForms,
+                                                      forms::LayoutScale(dpi));
 }
 
-void ShowForInspection(win32::forms::Win32Forms& forms, Form form) {
+void ShowForInspection(forms::Win32Forms& forms, Form form) {
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
     if (form != Form::Form1) forms.Show(form, ShowMode::Modeless, Form::Form1);
 }

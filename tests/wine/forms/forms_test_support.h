@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/forms.h"
-#include "win32/forms/forms_runtime.h"
+#include "forms/forms_runtime.h"
 #include "win32/unique_handle.h"
 
 namespace qh::testing {
@@ -20,10 +20,10 @@ namespace qh::testing {
 inline constexpr std::array kAllForms{Form::Form1, Form::ExitExcel, Form::UnInstall, Form::Copying, Form::Deleting};
 
 // A runtime that knows all five forms, its images taken from this test program's resources.
-std::unique_ptr<win32::forms::Win32Forms> MakeForms(int dpi = 96);
+std::unique_ptr<forms::Win32Forms> MakeForms(int dpi = 96);
 
 // Shows Form1 and, for a dialog, the dialog owned by it, both modeless.
-void ShowForInspection(win32::forms::Win32Forms& forms, Form form);
+void ShowForInspection(forms::Win32Forms& forms, Form form);
 
 // Runs `steps` in order from a thread timer, one per tick, while the test is inside a modal Show.
 // Should the Show still not have returned a while after the last step, End() makes it return and

@@ -34,7 +34,7 @@ protected:
     WhileModal::Step ExpectStillOpen(Form form) {
         return [this, form] { EXPECT_TRUE(::IsWindowVisible(forms_->WindowOf(form))) << "the dialog was closed"; };
     }
-    std::unique_ptr<win32::forms::Win32Forms> forms_;
+    std::unique_ptr<forms::Win32Forms> forms_;
 };
 
 TEST_F(KeyboardTest, QuestionsOpenWithTheFocusOnTheirFirstButton) {

@@ -66,7 +66,7 @@ protected:
         return nullptr;
     }
 
-    std::unique_ptr<win32::forms::Win32Forms> forms_;
+    std::unique_ptr<forms::Win32Forms> forms_;
     HWND window_ = nullptr;
 };
 

@@ -21,7 +21,7 @@ protected:
         forms_->Show(Form::Form1, ShowMode::Modeless, std::nullopt);
         form1_ = forms_->WindowOf(Form::Form1);
     }
-    std::unique_ptr<win32::forms::Win32Forms> forms_;
+    std::unique_ptr<forms::Win32Forms> forms_;
     HWND form1_ = nullptr;
 };
 
@@ -101,7 +101,7 @@ TEST_F(LifecycleTest, AVisibleFormCannotBeShownModally) {
 
 TEST_F(LifecycleTest, FormsOfAnotherProgramAreRefused) {
     const Form installerForms[] = {Form::Form1, Form::ExitExcel, Form::Copying};
-    win32::forms::Win32Forms installer(::GetModuleHandleW(nullptr), installerForms, win32::forms::LayoutScale(96));
+    forms::Win32Forms installer(::GetModuleHandleW(nullptr), installerForms, forms::LayoutScale(96));
     EXPECT_THROW(installer.Tag(Form::UnInstall), std::logic_error);
     EXPECT_EQ(installer.Tag(Form::Copying), L"");
 }
@@ -148,7 +148,7 @@ TEST_F(LifecycleTest, EndClosesEveryWindowAtOnce) {
 // such failure does, through its FormEvents. This window procedure raises one on kFail.
 constexpr UINT kFail = WM_APP + 7;
 WNDPROC originalProcedure = nullptr;
-win32::forms::FormEvents* failureEvents = nullptr;
+forms::FormEvents* failureEvents = nullptr;
 
 LRESULT CALLBACK FailingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kFail) {
@@ -163,7 +163,7 @@ LRESULT CALLBACK FailingProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 TEST_F(LifecycleTest, FailureInAWindowProcedureIsNeverLost) {
     const struct {
         const char* name;
-        std::function<void(win32::forms::Win32Forms&, HWND)> raise;
+        std::function<void(forms::Win32Forms&, HWND)> raise;
     } cases[] = {
         // Dispatched by the pump.
         {"posted, then pumped", [](auto& forms, HWND window) {

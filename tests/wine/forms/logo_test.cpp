@@ -126,7 +126,7 @@ TEST(Logo, GrowsWithTheLayoutAtAnotherResolution) {
 TEST(Logo, ThatCannotBeDecodedLeavesItsPlaceEmptyAndTheSetupGoesOn) {
     win32::UniqueLibrary module(::LoadLibraryW(L"qh_broken_logo.dll"));
     ASSERT_TRUE(module) << "error " << ::GetLastError();
-    win32::forms::Win32Forms forms(module.get(), kAllForms, win32::forms::LayoutScale(96));
+    forms::Win32Forms forms(module.get(), kAllForms, forms::LayoutScale(96));
     ShowForInspection(forms, Form::Copying);
     EXPECT_NO_THROW(PumpFor(forms, std::chrono::milliseconds(100)));
     HWND box = forms.ControlOf(Form::Copying, 0);

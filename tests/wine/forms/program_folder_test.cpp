@@ -1,9 +1,9 @@
 // The folder part of the program's path, as the system names folders.
 #include <gtest/gtest.h>
 
-#include "win32/forms/program_folder.h"
+#include "forms/program_folder.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 namespace {
 
 TEST(FolderOfFile, NamesFoldersAsTheSystemDoes) {
@@ -26,4 +26,4 @@ TEST(RunningProgramPath, IsTheWholePath) {
 }
 
 }  // namespace
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

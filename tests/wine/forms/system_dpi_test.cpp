@@ -95,12 +95,12 @@ TEST(SystemDpiChild, WindowsAreHalfAsLargeAgainAt144Dpi) {
     if (!IsChild()) GTEST_SKIP() << "runs in the child only";
     // What the programs' manifest declares.
     ::SetProcessDPIAware();
-    EXPECT_EQ(win32::forms::LayoutScale::OfSystem().Dpi(), 144);
+    EXPECT_EQ(forms::LayoutScale::OfSystem().Dpi(), 144);
 
     const Form forms[] = {Form::Form1, Form::ExitExcel};
-    auto runtime = win32::MakeFormsRuntime(::GetModuleHandleW(nullptr), forms);
-    runtime->Show(Form::Form1, ShowMode::Modeless, std::nullopt);
-    runtime->Show(Form::ExitExcel, ShowMode::Modeless, Form::Form1);
+    forms::Win32Forms runtime(::GetModuleHandleW(nullptr), forms, forms::LayoutScale::OfSystem());
+    runtime.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
+    runtime.Show(Form::ExitExcel, ShowMode::Modeless, Form::Form1);
     HWND dialog = ::GetActiveWindow();
     ASSERT_NE(dialog, nullptr);
     RECT client{};

@@ -15,7 +15,7 @@ protected:
         window_ = forms_->WindowOf(GetParam());
         ASSERT_NE(window_, nullptr);
     }
-    std::unique_ptr<win32::forms::Win32Forms> forms_;
+    std::unique_ptr<forms::Win32Forms> forms_;
     HWND window_ = nullptr;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "win32/setup_program.h"
+#include "program/setup_program.h"
 #include "win32/unique_handle.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "win32/forms/program_folder.h"
+#include "forms/program_folder.h"
 
 #include <windows.h>
 
 #include "win32/win32_error.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 std::wstring FolderOfFile(std::wstring_view filePath) {
     const std::size_t lastSeparator = filePath.find_last_of(L'\\');
@@ -19,7 +19,7 @@ std::wstring RunningProgramPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) ThrowLastError(L"GetModuleFileNameW");
+        if (length == 0) win32::ThrowLastError(L"GetModuleFileNameW");
         // A full buffer means the path was cut short.
         if (length < path.size()) {
             path.resize(length);
@@ -29,4 +29,4 @@ std::wstring RunningProgramPath() {
     }
 }
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

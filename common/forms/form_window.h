@@ -5,14 +5,14 @@
 #include <cstddef>
 #include <vector>
 
-#include "win32/forms/designs.h"
-#include "win32/forms/form_events.h"
-#include "win32/forms/layout_scale.h"
-#include "win32/forms/logo_picture.h"
-#include "win32/forms/picture_box.h"
+#include "forms/designs.h"
+#include "forms/form_events.h"
+#include "forms/layout_scale.h"
+#include "forms/logo_picture.h"
+#include "forms/picture_box.h"
 #include "win32/unique_handle.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 inline constexpr wchar_t kFormClass[] = L"QhForm";
 
@@ -72,16 +72,16 @@ private:
     PictureBoxContent pictureContent_;
     struct Font {
         FontDesign design;
-        UniqueFont font;
+        win32::UniqueFont font;
     };
     std::vector<Font> fonts_;
-    UniqueIcon bigIcon_;
-    UniqueIcon smallIcon_;
+    win32::UniqueIcon bigIcon_;
+    win32::UniqueIcon smallIcon_;
     std::vector<HWND> controls_;  // children of the window; destroyed with it
     HWND focusWhileInactive_ = nullptr;
     bool shownBefore_ = false;
     // Last, so that it goes first: the window's controls use the fonts and the picture content.
-    UniqueWindow window_;
+    win32::UniqueWindow window_;
 };
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

@@ -1,9 +1,9 @@
-#include "win32/forms/picture_box.h"
+#include "forms/picture_box.h"
 
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 namespace {
 
 void PaintContent(HWND box, HDC dc, const PictureBoxContent& content) {
@@ -26,7 +26,7 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
             case WM_ERASEBKGND:
                 return 1;  // painting covers every pixel
             case WM_PAINT: {
-                PaintDc paint(box);
+                win32::PaintDc paint(box);
                 PaintContent(box, paint.get(), *content);
                 return 0;
             }
@@ -56,8 +56,8 @@ void RegisterPictureBoxClass(HINSTANCE instance) {
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kPictureBoxClass;
     if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        ThrowLastError(L"RegisterClassExW", kPictureBoxClass);
+        win32::ThrowLastError(L"RegisterClassExW", kPictureBoxClass);
     }
 }
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

@@ -1,11 +1,11 @@
-#include "win32/forms/designs.h"
+#include "forms/designs.h"
 
 #include <algorithm>
 #include <array>
 
 #include "win32/resource_ids.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 namespace branding {
 // \u00AE is the registered-trademark sign, \u00A9 the copyright sign.
@@ -217,4 +217,4 @@ std::span<const WindowDesign> AllDesigns() {
     return Designs();
 }
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

@@ -4,9 +4,9 @@
 // proportion, so that windows stay sharp and whole (the programs declare system DPI awareness).
 #include <windows.h>
 
-#include "win32/forms/designs.h"
+#include "forms/designs.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 inline constexpr int kDesignDpi = 96;
 
@@ -35,4 +35,4 @@ private:
     int dpi_;
 };
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

@@ -5,7 +5,7 @@
 
 #include "core/forms.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 class FormEvents {
 public:
@@ -22,4 +22,4 @@ protected:
     ~FormEvents() = default;
 };
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

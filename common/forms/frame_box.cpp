@@ -1,8 +1,8 @@
-#include "win32/forms/frame_box.h"
+#include "forms/frame_box.h"
 
 #include "win32/win32_error.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 namespace {
 
 // The group box's own procedure is kept in its user data, which the Button class leaves to us.
@@ -29,8 +29,8 @@ void ForwardChildRequestsToParent(HWND groupBox) {
     ::SetWindowLongPtrW(groupBox, GWLP_USERDATA, original);
     ::SetLastError(0);
     if (!::SetWindowLongPtrW(groupBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)) && ::GetLastError()) {
-        ThrowLastError(L"SetWindowLongPtrW", L"GWLP_WNDPROC");
+        win32::ThrowLastError(L"SetWindowLongPtrW", L"GWLP_WNDPROC");
     }
 }
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

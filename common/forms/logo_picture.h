@@ -7,7 +7,7 @@
 
 #include "win32/com_ptr.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 class LogoPicture {
 public:
@@ -23,9 +23,9 @@ public:
 private:
     void Decode(HINSTANCE module, int resourceId);
 
-    ComPtr<IPicture> picture_;
+    win32::ComPtr<IPicture> picture_;
     SIZE pixelSize_{};
     SIZE himetricSize_{};
 };
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

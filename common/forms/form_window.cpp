@@ -1,12 +1,12 @@
-#include "win32/forms/form_window.h"
+#include "forms/form_window.h"
 
 #include <stdexcept>
 #include <string>
 
-#include "win32/forms/frame_box.h"
+#include "forms/frame_box.h"
 #include "win32/win32_error.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 namespace {
 
 constexpr DWORD kSizableStyle = WS_OVERLAPPEDWINDOW;
@@ -46,7 +46,7 @@ void FormWindow::RegisterClasses(HINSTANCE instance) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(SystemColour::ButtonFace) + 1);
     windowClass.lpszClassName = kFormClass;
     if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        ThrowLastError(L"RegisterClassExW", kFormClass);
+        win32::ThrowLastError(L"RegisterClassExW", kFormClass);
     }
     RegisterPictureBoxClass(instance);
 }
@@ -75,7 +75,7 @@ void FormWindow::CreateFrameWindow(HINSTANCE instance, HWND owner) {
     const int clientWidth = scale_.Pixels(design_.client.width);
     const int clientHeight = scale_.Pixels(design_.client.height);
     RECT outer{0, 0, clientWidth, clientHeight};
-    if (!::AdjustWindowRectEx(&outer, style, FALSE, extendedStyle)) ThrowLastError(L"AdjustWindowRectEx");
+    if (!::AdjustWindowRectEx(&outer, style, FALSE, extendedStyle)) win32::ThrowLastError(L"AdjustWindowRectEx");
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
     // The centre of the screen, not of the owner, whether or not the owner has been moved.
@@ -85,7 +85,7 @@ void FormWindow::CreateFrameWindow(HINSTANCE instance, HWND owner) {
     const std::wstring caption(design_.caption);
     ::CreateWindowExW(extendedStyle, kFormClass, caption.c_str(), style, left, top, width, height, owner, nullptr,
                       instance, this);
-    if (!window_) ThrowLastError(L"CreateWindowExW", std::wstring(design_.name));
+    if (!window_) win32::ThrowLastError(L"CreateWindowExW", std::wstring(design_.name));
 
     // Should the frame differ from what AdjustWindowRectEx foresaw, the client size still wins.
     RECT client{};
@@ -101,8 +101,8 @@ void FormWindow::CreateFrameWindow(HINSTANCE instance, HWND owner) {
 void FormWindow::LoadIcons(HINSTANCE instance) {
     if (design_.iconId == 0) return;
     const auto load = [&](int sizeX, int sizeY) {
-        return UniqueIcon(static_cast<HICON>(
-            ThrowLastErrorIfNull(::LoadImageW(instance, MAKEINTRESOURCEW(design_.iconId), IMAGE_ICON,
+        return win32::UniqueIcon(static_cast<HICON>(
+            win32::ThrowLastErrorIfNull(::LoadImageW(instance, MAKEINTRESOURCEW(design_.iconId), IMAGE_ICON,
                                               ::GetSystemMetrics(sizeX), ::GetSystemMetrics(sizeY), 0),
                                  L"LoadImageW", std::wstring(design_.name) + L" icon")));
     };
@@ -153,7 +153,7 @@ HWND FormWindow::CreateControl(HINSTANCE instance, const ControlDesign& control,
     HWND created = ::CreateWindowExW(extendedStyle, windowClass, text.c_str(), style, rect.left, rect.top,
                                      rect.right - rect.left, rect.bottom - rect.top, ContainerOf(control),
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, createParameter);
-    ThrowLastErrorIfNull(created, L"CreateWindowExW", name);
+    win32::ThrowLastErrorIfNull(created, L"CreateWindowExW", name);
 
     if (control.kind == ControlKind::Frame) ForwardChildRequestsToParent(created);
     if (control.kind != ControlKind::PictureBox) {
@@ -179,8 +179,8 @@ HFONT FormWindow::FontFor(const FontDesign& font) {
     HFONT created = ::CreateFontW(scale_.FontHeight(font), 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-    ThrowLastErrorIfNull(created, L"CreateFontW", face);
-    fonts_.push_back({font, UniqueFont(created)});
+    win32::ThrowLastErrorIfNull(created, L"CreateFontW", face);
+    fonts_.push_back({font, win32::UniqueFont(created)});
     return created;
 }
 
@@ -319,7 +319,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self = static_cast<FormWindow*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = UniqueWindow(window);
+        self->window_ = win32::UniqueWindow(window);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -339,4 +339,4 @@ LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     }
 }
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

@@ -1,22 +1,14 @@
-#include "win32/forms/forms_runtime.h"
+#include "forms/forms_runtime.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
-#include "win32/forms/program_folder.h"
+#include "forms/program_folder.h"
 #include "win32/resource_ids.h"
 #include "win32/win32_error.h"
 
-namespace qh::win32 {
-
-std::unique_ptr<FormsRuntime> MakeFormsRuntime(HINSTANCE instance, std::span<const Form> formsOfThisProgram) {
-    return std::make_unique<forms::Win32Forms>(instance, formsOfThisProgram, forms::LayoutScale::OfSystem());
-}
-
-}  // namespace qh::win32
-
-namespace qh::win32::forms {
+namespace qh::forms {
 namespace {
 
 struct VisibleWindows {
@@ -130,7 +122,7 @@ ModalEnd Win32Forms::RunModal(Form form, FormWindow& window) {
     while (!frame.end) {
         MSG message{};
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-        if (got == -1) ThrowLastError(L"GetMessageW");
+        if (got == -1) win32::ThrowLastError(L"GetMessageW");
         if (got == 0) {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             throw std::runtime_error("the program was told to quit while a dialog was open");
@@ -187,7 +179,7 @@ void Win32Forms::PumpEventsUntil(Clock::time_point deadline) {
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         const auto timeout = static_cast<DWORD>(std::min<long long>(wait, INFINITE - 1));
         if (::MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_FAILED) {
-            ThrowLastError(L"MsgWaitForMultipleObjectsEx");
+            win32::ThrowLastError(L"MsgWaitForMultipleObjectsEx");
         }
     }
     DispatchPending();
@@ -262,4 +254,4 @@ void Win32Forms::OnFailure(std::exception_ptr failure) noexcept {
     if (!pendingFailure_) pendingFailure_ = std::move(failure);
 }
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

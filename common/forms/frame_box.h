@@ -4,8 +4,8 @@
 // neighbours in the Tab order: this makes the group box pass those requests up.
 #include <windows.h>
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 void ForwardChildRequestsToParent(HWND groupBox);
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

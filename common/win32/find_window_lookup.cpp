@@ -1,4 +1,4 @@
-#include "win32/window_lookup.h"
+#include "win32/find_window_lookup.h"
 
 #include <windows.h>
 

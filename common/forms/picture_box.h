@@ -3,10 +3,10 @@
 // the rest in the dialog face colour.
 #include <windows.h>
 
-#include "win32/forms/form_events.h"
-#include "win32/forms/logo_picture.h"
+#include "forms/form_events.h"
+#include "forms/logo_picture.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 inline constexpr wchar_t kPictureBoxClass[] = L"QhPictureBox";
 
@@ -20,4 +20,4 @@ struct PictureBoxContent {
 
 void RegisterPictureBoxClass(HINSTANCE instance);
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

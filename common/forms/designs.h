@@ -7,7 +7,7 @@
 
 #include "core/forms.h"
 
-namespace qh::win32::forms {
+namespace qh::forms {
 
 inline constexpr int kTwipsPerInch = 1440;
 
@@ -106,4 +106,4 @@ extern const std::wstring_view kMakerContact;
 extern const std::wstring_view kLegalWarning;
 }  // namespace branding
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

@@ -1,8 +1,7 @@
 #pragma once
 // The forms runtime on raw Win32: the five designs as windows of one thread.
 //
-// A program makes one with MakeFormsRuntime(instance, the forms it uses). Each form then has one
-// implicit instance, created on its first reference (Show, Hide, Tag, SetTag) and again after an
+// A program makes one for the forms it uses. Each form then has one implicit instance, created on its first reference (Show, Hide, Tag, SetTag) and again after an
 // Unload. A button stores its answer in the Tag and hides its window; the close box unloads it.
 // A modal Show runs its own message loop with every other window of the thread disabled.
 // The program's resources must hold the logo (IDR_LOGO_JPEG) and the icons of its forms.
@@ -17,19 +16,12 @@
 #include <vector>
 
 #include "core/forms.h"
-#include "win32/forms/form_events.h"
-#include "win32/forms/form_window.h"
-#include "win32/forms/layout_scale.h"
-#include "win32/forms/logo_picture.h"
+#include "forms/form_events.h"
+#include "forms/form_window.h"
+#include "forms/layout_scale.h"
+#include "forms/logo_picture.h"
 
-namespace qh::win32 {
-
-// The runtime for the forms of one program, laid out at the system's resolution.
-std::unique_ptr<FormsRuntime> MakeFormsRuntime(HINSTANCE instance, std::span<const Form> formsOfThisProgram);
-
-}  // namespace qh::win32
-
-namespace qh::win32::forms {
+namespace qh::forms {
 
 // Its windows report to it as FormEvents.
 class Win32Forms final : public FormsRuntime, public FormEvents {
@@ -100,4 +92,4 @@ private:
     std::exception_ptr firstFailure_;
 };
 
-}  // namespace qh::win32::forms
+}  // namespace qh::forms

@@ -1,4 +1,4 @@
-#include "win32/setup_program.h"
+#include "program/setup_program.h"
 
 #include <exception>
 #include <string>
@@ -7,8 +7,8 @@
 #include "win32/call_thread.h"
 #include "win32/com_values.h"
 #include "win32/dispatch_automation.h"
-#include "win32/forms/forms_runtime.h"
-#include "win32/window_lookup.h"
+#include "forms/forms_runtime.h"
+#include "win32/find_window_lookup.h"
 
 namespace qh::win32 {
 namespace {
