@@ -10,10 +10,6 @@ template <typename Handle>
 struct NullIsInvalid {
     static Handle Invalid() noexcept { return Handle{}; }
 };
-// CreateFile and a few others say "no handle" with INVALID_HANDLE_VALUE instead of null.
-struct MinusOneIsInvalid {
-    static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-};
 
 template <typename Handle, auto Close, typename Traits = NullIsInvalid<Handle>>
 class UniqueHandle {
@@ -52,19 +48,12 @@ inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 inline void DeleteGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
 inline void DestroyIconHandle(HICON h) noexcept { ::DestroyIcon(h); }
-inline void FreeLibraryHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
-inline void DeleteDeviceContext(HDC h) noexcept { ::DeleteDC(h); }
 }  // namespace detail
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
-using UniqueFileHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle, MinusOneIsInvalid>;
 using UniqueWindow = UniqueHandle<HWND, detail::DestroyWindowHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject>;
-using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdiObject>;
-using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdiObject>;
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
-using UniqueLibrary = UniqueHandle<HMODULE, detail::FreeLibraryHandle>;
-using UniqueMemoryDc = UniqueHandle<HDC, detail::DeleteDeviceContext>;
 
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintDc {
@@ -96,21 +85,6 @@ public:
 private:
     HWND window_;
     HDC dc_;
-};
-
-// Selects an object into a DC and puts the previous one back.
-class SelectObjectGuard {
-public:
-    SelectObjectGuard(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
-    SelectObjectGuard(const SelectObjectGuard&) = delete;
-    SelectObjectGuard& operator=(const SelectObjectGuard&) = delete;
-    ~SelectObjectGuard() {
-        if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
-    }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
 };
 
 }  // namespace qh::win32

@@ -7,6 +7,7 @@
 #include "test_settings.h"
 #include "utf8.h"
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 

@@ -1,4 +1,5 @@
 #include "ui_driver/process.h"
+#include "test_handles.h"
 
 #include <cstdio>
 #include <memory>

@@ -4,6 +4,7 @@
 #include "ui_driver/png_writer.h"
 #include "ui_driver/window_info.h"
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 

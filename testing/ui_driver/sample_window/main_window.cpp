@@ -4,6 +4,7 @@
 #include <string>
 
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace qh::sample {
 namespace {

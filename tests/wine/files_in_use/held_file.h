@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 

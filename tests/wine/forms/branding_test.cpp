@@ -5,6 +5,7 @@
 
 #include "forms_test_support.h"
 #include "forms/designs.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 namespace {

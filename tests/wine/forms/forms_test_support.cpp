@@ -1,4 +1,5 @@
 #include "forms_test_support.h"
+#include "test_handles.h"
 
 #include <gtest/gtest.h>
 

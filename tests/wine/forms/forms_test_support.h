@@ -14,6 +14,7 @@
 #include "core/forms.h"
 #include "forms/forms_runtime.h"
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 

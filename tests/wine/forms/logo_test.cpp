@@ -9,6 +9,7 @@
 #include "forms_test_support.h"
 #include "win32/com_ptr.h"
 #include "win32/resource_ids.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 namespace {

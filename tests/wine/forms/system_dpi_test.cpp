@@ -6,6 +6,7 @@
 
 #include "forms_test_support.h"
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 namespace {

@@ -15,6 +15,7 @@
 #include "jpeg_header.h"
 #include "win32/resource_ids.h"
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "program/setup_program.h"
 #include "win32/unique_handle.h"
+#include "test_handles.h"
 
 namespace {
 

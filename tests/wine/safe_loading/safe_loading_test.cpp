@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "setup_bench.h"
+#include "test_handles.h"
 
 namespace qh::testing {
 namespace {
