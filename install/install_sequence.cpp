@@ -1,6 +1,7 @@
 #include "install/install_sequence.h"
 
 #include "core/dialog.h"
+#include "core/progress_window.h"
 #include "core/excel_guard.h"
 #include "core/excel_instance.h"
 #include "core/file_set.h"

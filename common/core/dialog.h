@@ -1,7 +1,5 @@
 #pragma once
-// How a question dialog hands its answer back, and the progress window's settle pause.
-#include <chrono>
-
+// How a question dialog hands its answer back.
 #include "core/forms.h"
 
 namespace qh {
@@ -15,13 +13,5 @@ enum class CloseBox { GoesAhead, Cancels };
 // Shows the dialog modally, owned by Form1, reads its Tag and unloads it whatever the answer.
 // Only a Tag of exactly "Cancel" cancels.
 Answer Ask(FormsRuntime& forms, Form dialog, CloseBox closeBox);
-
-inline constexpr std::chrono::seconds kSettleTime{1};
-
-// Shows a progress window, owned by Form1, and lets it paint for a second before the work starts.
-void ShowProgress(FormsRuntime& forms, Form progressWindow);
-
-// Handles window events as they come for one second, without spinning.
-void SettlePause(FormsRuntime& forms);
 
 }  // namespace qh

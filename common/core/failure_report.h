@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/program.h"
 #include "core/setup_error.h"
 
 namespace qh {
-
-enum class Program { Installer, Uninstaller };
 
 struct RunRecord {
     Program program = Program::Installer;

@@ -5,15 +5,12 @@
 namespace qh {
 namespace {
 
-std::wstring Join(const std::wstring& folder, std::wstring_view fragment) {
-    std::wstring path = folder;
-    path += fragment;
-    return path;
+// Every path is a folder and a fragment that begins with a backslash; no other separator logic.
+std::wstring InFolder(const std::wstring& folder, std::wstring_view fileName) {
+    return folder + L"\\" + std::wstring(fileName);
 }
 
-std::wstring InFolder(const std::wstring& folder, std::wstring_view fileName) {
-    return Join(folder, L"\\") + std::wstring(fileName);
-}
+std::wstring HelpFolderOf(const std::wstring& windowsFolder) { return windowsFolder + L"\\Help"; }
 
 }  // namespace
 
@@ -44,15 +41,14 @@ void RequireFolder(const std::wstring& normalisedFolder, Activity finding) {
 
 std::array<CopyStep, 3> InstallCopies(const std::wstring& installerFolder, const std::wstring& excelStartupFolder,
                                       const std::wstring& windowsFolder) {
-    const std::wstring startupTarget = Join(excelStartupFolder, L"\\");
-    const std::wstring helpTarget = Join(windowsFolder, L"\\Help\\");
+    // Folder targets end in a backslash: each copy keeps its name.
+    const std::wstring startupTarget = excelStartupFolder + L"\\";
+    const std::wstring helpTarget = HelpFolderOf(windowsFolder) + L"\\";
+    const auto installed = InstalledFiles(excelStartupFolder, windowsFolder);
     return {{
-        {InFolder(installerFolder, kMacroWorkbook), startupTarget, startupTarget + std::wstring(kMacroWorkbook),
-         Activity::CopyingIntoStartupFolder},
-        {InFolder(installerFolder, kAddInWorkbook), startupTarget, startupTarget + std::wstring(kAddInWorkbook),
-         Activity::CopyingIntoStartupFolder},
-        {InFolder(installerFolder, kHelpFile), helpTarget, helpTarget + std::wstring(kHelpFile),
-         Activity::CopyingIntoHelpFolder},
+        {InFolder(installerFolder, kMacroWorkbook), startupTarget, installed[0], Activity::CopyingIntoStartupFolder},
+        {InFolder(installerFolder, kAddInWorkbook), startupTarget, installed[1], Activity::CopyingIntoStartupFolder},
+        {InFolder(installerFolder, kHelpFile), helpTarget, installed[2], Activity::CopyingIntoHelpFolder},
     }};
 }
 
@@ -60,7 +56,7 @@ std::array<std::wstring, 3> InstalledFiles(const std::wstring& excelStartupFolde
     return {
         InFolder(excelStartupFolder, kMacroWorkbook),
         InFolder(excelStartupFolder, kAddInWorkbook),
-        InFolder(Join(windowsFolder, L"\\Help"), kHelpFile),
+        InFolder(HelpFolderOf(windowsFolder), kHelpFile),
     };
 }
 

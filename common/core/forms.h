@@ -3,10 +3,23 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qh {
 
 enum class Form { Form1, ExitExcel, UnInstall, Copying, Deleting };
+
+// The designer's name of a form.
+constexpr std::wstring_view FormName(Form form) {
+    switch (form) {
+        case Form::Form1: return L"Form1";
+        case Form::ExitExcel: return L"ExitExcel";
+        case Form::UnInstall: return L"UnInstall";
+        case Form::Copying: return L"Copying";
+        case Form::Deleting: return L"Deleting";
+    }
+    return L"?";
+}
 
 enum class ShowMode { Modeless = 0, Modal = 1 };
 
@@ -14,7 +27,7 @@ enum class ShowMode { Modeless = 0, Modal = 1 };
 enum class ModalEnd {
     NotModal,      // a modeless Show returns at once
     Hidden,        // a button hid the dialog; its Tag holds the answer
-    ClosedByUser,  // the close box unloaded it; a read of Tag finds a fresh instance
+    Unloaded,      // the close box, End or an Unload from code took it away; a read of Tag finds a fresh instance
 };
 
 class FormsRuntime {
@@ -26,7 +39,6 @@ public:
     // Shows a form, creating its instance first when there is none. A modal Show returns only
     // when the form is hidden or unloaded; the other windows take no input meanwhile.
     virtual ModalEnd Show(Form form, ShowMode mode, std::optional<Form> owner) = 0;
-    virtual void Hide(Form form) = 0;
     // Destroys the form's instance; a later reference creates a fresh one from its design.
     virtual void Unload(Form form) = 0;
     // The form's Tag; referring to an unloaded form creates a fresh instance, whose Tag is empty.

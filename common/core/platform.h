@@ -15,7 +15,4 @@ struct Platform {
     CallThread& excelCalls;
 };
 
-// How a sequence ended when it did not fail.
-enum class Outcome { Completed, Cancelled };
-
 }  // namespace qh

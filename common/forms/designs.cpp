@@ -31,7 +31,6 @@ const std::wstring_view kLegalWarning =
 
 namespace {
 
-constexpr std::wstring_view kCaption = L"Quenzo Halvorn";
 
 constexpr TwipSize kQuestionText2{5715, 795};
 constexpr TwipSize kProgressText2{7035, 675};
@@ -97,7 +96,7 @@ ControlDesign OkButton(int tab) {
             .rect = {6180, 2040, 1035, 435},
             .text = L"Ok",
             .tabIndex = tab,
-            .click = {L"Ok"}};
+            .clickTag = L"Ok"};
 }
 
 ControlDesign CancelButton(int tab) {
@@ -106,7 +105,7 @@ ControlDesign CancelButton(int tab) {
             .rect = {6180, 2520, 1035, 435},
             .text = L"Cancel",
             .tabIndex = tab,
-            .click = {L"Cancel"}};
+            .clickTag = L"Cancel"};
 }
 
 // The message field at the top right of every dialog.
@@ -130,9 +129,8 @@ WindowDesign InTabOrder(WindowDesign design) {
 
 WindowDesign Form1Design() {
     return {.form = Form::Form1,
-            .name = L"Form1",
             .frame = FrameKind::Sizable,
-            .caption = kCaption,
+            .caption = kProductCaption,
             .client = {3465, 885},
             .iconId = IDI_SPHERE,
             .mousePointer = MousePointer::Crosshair,
@@ -146,9 +144,8 @@ WindowDesign Form1Design() {
 
 WindowDesign ExitExcelDesign() {
     WindowDesign design{.form = Form::ExitExcel,
-                        .name = L"ExitExcel",
                         .frame = FrameKind::ToolWindow,
-                        .caption = kCaption,
+                        .caption = kProductCaption,
                         .client = {7305, 3075},
                         .iconId = 0,
                         .mousePointer = MousePointer::Default,
@@ -163,9 +160,8 @@ WindowDesign ExitExcelDesign() {
 
 WindowDesign UnInstallDesign() {
     WindowDesign design{.form = Form::UnInstall,
-                        .name = L"UnInstall",
                         .frame = FrameKind::ToolWindow,
-                        .caption = kCaption,
+                        .caption = kProductCaption,
                         .client = {7305, 3075},
                         .iconId = IDI_QZ_ON_GREY,
                         .mousePointer = MousePointer::Default,
@@ -181,11 +177,10 @@ WindowDesign UnInstallDesign() {
     return InTabOrder(std::move(design));
 }
 
-WindowDesign ProgressDesign(Form form, std::wstring_view name, int iconId, std::wstring_view message) {
+WindowDesign ProgressDesign(Form form, int iconId, std::wstring_view message) {
     WindowDesign design{.form = form,
-                        .name = name,
                         .frame = FrameKind::ToolWindow,
-                        .caption = kCaption,
+                        .caption = kProductCaption,
                         .client = {7305, 2805},
                         .iconId = iconId,
                         .mousePointer = MousePointer::Default,
@@ -201,8 +196,8 @@ const std::array<WindowDesign, 5>& Designs() {
         Form1Design(),
         ExitExcelDesign(),
         UnInstallDesign(),
-        ProgressDesign(Form::Copying, L"Copying", IDI_QZ_ON_WHITE, L"Copying files, please wait...\r\n"),
-        ProgressDesign(Form::Deleting, L"Deleting", 0, L"Deleting files, please \r\nwait...\r\n"),
+        ProgressDesign(Form::Copying, IDI_QZ_ON_WHITE, L"Copying files, please wait...\r\n"),
+        ProgressDesign(Form::Deleting, 0, L"Deleting files, please \r\nwait...\r\n"),
     };
     return designs;
 }
@@ -211,10 +206,6 @@ const std::array<WindowDesign, 5>& Designs() {
 
 const WindowDesign& DesignOf(Form form) {
     return Designs().at(static_cast<std::size_t>(form));
-}
-
-std::span<const WindowDesign> AllDesigns() {
-    return Designs();
 }
 
 }  // namespace qh::forms

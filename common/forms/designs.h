@@ -9,6 +9,9 @@
 
 namespace qh::forms {
 
+// Every window's caption, and the caption of the report a failed run shows.
+inline constexpr std::wstring_view kProductCaption = L"Quenzo Halvorn";
+
 inline constexpr int kTwipsPerInch = 1440;
 
 struct TwipRect {
@@ -55,11 +58,6 @@ inline constexpr FontDesign kTahoma8Regular{L"Tahoma", 825, 400};
 inline constexpr FontDesign kTahoma15Bold{L"Tahoma", 1575, 700};
 inline constexpr FontDesign kTahoma14Regular{L"Tahoma", 1425, 400};
 
-// What clicking a button does: store its answer in the window's Tag, then hide the window.
-struct ButtonAction {
-    std::wstring_view tag{};
-};
-
 struct ControlDesign {
     std::wstring_view name{};  // the designer's name: "CommandButton1", "Frame1", "Logo"...
     int index = 0;           // position in a control array (Frame1, Text1): 1 or 2; 0 for none
@@ -76,7 +74,7 @@ struct ControlDesign {
     bool tabStop = true;
     bool readOnly = true;       // text fields: selectable but not changeable
     bool sunkenBorder = false;  // picture boxes: the 2-pixel sunken 3D edge
-    ButtonAction click{};       // buttons only
+    std::wstring_view clickTag{};  // buttons: the answer a click stores in the Tag before it hides the window
 };
 
 // The cross-hair pointer that Form1's one further design setting (value 2) selects.
@@ -84,7 +82,6 @@ enum class MousePointer { Default = 0, Crosshair = 2 };
 
 struct WindowDesign {
     Form form;
-    std::wstring_view name;
     FrameKind frame;
     std::wstring_view caption;
     TwipSize client;
@@ -95,9 +92,6 @@ struct WindowDesign {
 
 // The design of a form. The reference stays valid for the life of the program.
 const WindowDesign& DesignOf(Form form);
-
-// Every design, in the order of the Form enumeration.
-std::span<const WindowDesign> AllDesigns();
 
 // The branding texts, exposed for tests that compare what a window shows with its design.
 namespace branding {

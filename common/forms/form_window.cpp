@@ -85,7 +85,7 @@ void FormWindow::CreateFrameWindow(HINSTANCE instance, HWND owner) {
     const std::wstring caption(design_.caption);
     ::CreateWindowExW(extendedStyle, kFormClass, caption.c_str(), style, left, top, width, height, owner, nullptr,
                       instance, this);
-    if (!window_) win32::ThrowLastError(L"CreateWindowExW", std::wstring(design_.name));
+    if (!window_) win32::ThrowLastError(L"CreateWindowExW", std::wstring(FormName(design_.form)));
 
     // Should the frame differ from what AdjustWindowRectEx foresaw, the client size still wins.
     RECT client{};
@@ -104,7 +104,7 @@ void FormWindow::LoadIcons(HINSTANCE instance) {
         return win32::UniqueIcon(static_cast<HICON>(
             win32::ThrowLastErrorIfNull(::LoadImageW(instance, MAKEINTRESOURCEW(design_.iconId), IMAGE_ICON,
                                               ::GetSystemMetrics(sizeX), ::GetSystemMetrics(sizeY), 0),
-                                 L"LoadImageW", std::wstring(design_.name) + L" icon")));
+                                 L"LoadImageW", std::wstring(FormName(design_.form)) + L" icon")));
     };
     bigIcon_ = load(SM_CXICON, SM_CYICON);
     smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);
@@ -243,7 +243,7 @@ void FormWindow::OnCommand(WORD notification, HWND control) {
     if (notification != BN_CLICKED) return;
     // Enter and Escape arrive here as IDOK and IDCANCEL without a control of ours: ignored.
     const ControlDesign* design = DesignOfControl(control);
-    if (design && design->kind == ControlKind::Button) events_.OnButtonClick(design_.form, design->click.tag);
+    if (design && design->kind == ControlKind::Button) events_.OnButtonClick(design_.form, design->clickTag);
 }
 
 // The dialog manager asks which button Enter clicks. There is no default button: Enter clicks the

@@ -32,7 +32,6 @@ public:
     FormWindow(const FormWindow&) = delete;
     FormWindow& operator=(const FormWindow&) = delete;
 
-    const WindowDesign& Design() const noexcept { return design_; }
     HWND Handle() const noexcept { return window_.get(); }
     bool IsAlive() const noexcept { return static_cast<bool>(window_); }
     // The control the design lists at `position` (its tab order).

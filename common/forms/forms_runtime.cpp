@@ -66,7 +66,7 @@ bool Win32Forms::IsLoaded(Form form) const noexcept {
     return slot && slot->window->IsAlive();
 }
 
-Win32Forms::Instance& Win32Forms::Reference(Form form) {
+Win32Forms::Instance& Win32Forms::EnsureLoaded(Form form) {
     if (std::find(forms_.begin(), forms_.end(), form) == forms_.end()) {
         throw std::logic_error("this program has no such form");
     }
@@ -94,8 +94,8 @@ HWND Win32Forms::ControlOf(Form form, std::size_t position) const {
 
 ModalEnd Win32Forms::Show(Form form, ShowMode mode, std::optional<Form> owner) {
     if (owner == form) throw std::logic_error("a form cannot own itself");
-    HWND ownerWindow = owner ? Reference(*owner).window->Handle() : nullptr;
-    FormWindow& window = *Reference(form).window;
+    HWND ownerWindow = owner ? EnsureLoaded(*owner).window->Handle() : nullptr;
+    FormWindow& window = *EnsureLoaded(form).window;
     if (ownerWindow) window.SetOwner(ownerWindow);
 
     if (mode == ShowMode::Modeless) {
@@ -143,7 +143,7 @@ void Win32Forms::EndModal(Form form, ModalEnd how) noexcept {
 }
 
 void Win32Forms::Hide(Form form) {
-    FormWindow& window = *Reference(form).window;
+    FormWindow& window = *EnsureLoaded(form).window;
     EndModal(form, ModalEnd::Hidden);
     window.Hide();
 }
@@ -151,16 +151,16 @@ void Win32Forms::Hide(Form form) {
 void Win32Forms::Unload(Form form) {
     auto& slot = Slot(form);
     if (!slot) return;
-    EndModal(form, ModalEnd::ClosedByUser);
+    EndModal(form, ModalEnd::Unloaded);
     slot.reset();
 }
 
 std::wstring Win32Forms::Tag(Form form) {
-    return Reference(form).tag;
+    return EnsureLoaded(form).tag;
 }
 
 void Win32Forms::SetTag(Form form, std::wstring tag) {
-    Reference(form).tag = std::move(tag);
+    EnsureLoaded(form).tag = std::move(tag);
 }
 
 std::wstring Win32Forms::ProgramFolder() {
@@ -227,7 +227,7 @@ void Win32Forms::End() {
 void Win32Forms::DestroyAll() noexcept {
     for (ModalFrame* frame : modalFrames_) {
         Reenable(frame->disabledWindows);
-        if (!frame->end) frame->end = ModalEnd::ClosedByUser;
+        if (!frame->end) frame->end = ModalEnd::Unloaded;
     }
     // The owned windows first, then their owner; no window hears of it.
     for (auto slot = instances_.rbegin(); slot != instances_.rend(); ++slot) slot->reset();
@@ -241,12 +241,12 @@ void Win32Forms::OnButtonClick(Form form, std::wstring_view tag) {
 void Win32Forms::OnCloseBox(Form form) {
     // An unload, but the window's procedure is still running: the window goes now, its instance
     // is replaced on the next reference.
-    EndModal(form, ModalEnd::ClosedByUser);
+    EndModal(form, ModalEnd::Unloaded);
     if (auto& slot = Slot(form)) slot->window->Destroy();
 }
 
 void Win32Forms::OnDestroyed(Form form) noexcept {
-    EndModal(form, ModalEnd::ClosedByUser);
+    EndModal(form, ModalEnd::Unloaded);
 }
 
 void Win32Forms::OnFailure(std::exception_ptr failure) noexcept {

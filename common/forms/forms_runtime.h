@@ -1,8 +1,9 @@
 #pragma once
 // The forms runtime on raw Win32: the five designs as windows of one thread.
 //
-// A program makes one for the forms it uses. Each form then has one implicit instance, created on its first reference (Show, Hide, Tag, SetTag) and again after an
-// Unload. A button stores its answer in the Tag and hides its window; the close box unloads it.
+// A program makes one for the forms it uses. Each form then has one implicit instance, created on
+// its first reference (Show, Tag, SetTag) and again after an Unload. A button stores its answer
+// in the Tag and hides its window; the close box unloads it.
 // A modal Show runs its own message loop with every other window of the thread disabled.
 // The program's resources must hold the logo (IDR_LOGO_JPEG) and the icons of its forms.
 #include <windows.h>
@@ -33,7 +34,6 @@ public:
     Win32Forms& operator=(const Win32Forms&) = delete;
 
     ModalEnd Show(Form form, ShowMode mode, std::optional<Form> owner) override;
-    void Hide(Form form) override;
     void Unload(Form form) override;
     std::wstring Tag(Form form) override;
     void SetTag(Form form, std::wstring tag) override;
@@ -67,7 +67,10 @@ private:
     void OnDestroyed(Form form) noexcept override;
     void OnFailure(std::exception_ptr failure) noexcept override;
 
-    Instance& Reference(Form form);
+    // The form's instance, loaded from its design first when it is not.
+    Instance& EnsureLoaded(Form form);
+    // A button's answer: the window goes out of sight, its instance and Tag stay.
+    void Hide(Form form);
     std::unique_ptr<Instance>& Slot(Form form);
     const std::unique_ptr<Instance>& Slot(Form form) const;
     bool IsLoaded(Form form) const noexcept;

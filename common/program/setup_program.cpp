@@ -3,10 +3,13 @@
 #include <exception>
 #include <string>
 
+#include "core/failure_report.h"
+#include "core/platform.h"
 #include "core/setup_error.h"
 #include "win32/call_thread.h"
 #include "win32/com_values.h"
 #include "win32/dispatch_automation.h"
+#include "forms/designs.h"
 #include "forms/forms_runtime.h"
 #include "win32/find_window_lookup.h"
 
@@ -17,7 +20,8 @@ namespace {
 // the program was started from a browser or a console.
 void ShowReport(const std::wstring& text, HWND startupWindow) {
     const HWND owner = startupWindow && ::IsWindowVisible(startupWindow) ? startupWindow : nullptr;
-    ::MessageBoxW(owner, text.c_str(), kProductCaption,
+    const std::wstring caption(forms::kProductCaption);
+    ::MessageBoxW(owner, text.c_str(), caption.c_str(),
                   MB_OK | MB_ICONERROR | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL));
 }
 
@@ -48,20 +52,20 @@ void RestrictLibrarySearch() noexcept {
     ::SetDllDirectoryW(L"");
 }
 
-int RunSetupProgram(HINSTANCE instance, Program program, std::span<const Form> forms, const Sequence& sequence) {
+int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     RunRecord record;
-    record.program = program;
+    record.program = program.program;
     std::exception_ptr failure;
     try {
         ComApartment apartment;
         // Declared after the apartment: every object is released before COM is left.
-        forms::Win32Forms runtime(instance, forms, forms::LayoutScale::OfSystem());
+        forms::Win32Forms runtime(instance, program.forms, forms::LayoutScale::OfSystem());
         FindWindowLookup windows;
         DispatchFactory objects;
         Win32CallThread excelCalls;
         Platform platform{windows, objects, runtime, excelCalls};
         try {
-            const Outcome outcome = sequence(platform, record);
+            const Outcome outcome = program.run(platform, record);
             // A window procedure may have failed where no pump came after it to pass it on.
             if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
             return outcome == Outcome::Completed ? kExitCompleted : kExitCancelled;

@@ -3,12 +3,7 @@
 // that reports a failure.
 #include <windows.h>
 
-#include <functional>
-#include <span>
-
-#include "core/failure_report.h"
-#include "core/forms.h"
-#include "core/platform.h"
+#include "core/program.h"
 
 namespace qh::win32 {
 
@@ -17,12 +12,8 @@ inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitCancelled = 2;
 
-inline constexpr wchar_t kProductCaption[] = L"Quenzo Halvorn";
-
-using Sequence = std::function<Outcome(Platform&, RunRecord&)>;
-
-// Runs the sequence of `program` with the forms it uses; returns the exit code.
-int RunSetupProgram(HINSTANCE instance, Program program, std::span<const Form> forms, const Sequence& sequence);
+// Runs the program's sequence with the forms it uses; returns the exit code.
+int RunSetupProgram(HINSTANCE instance, const SetupProgram& program);
 
 // Keeps the library search out of the program's own folder, before anything loads a library.
 void RestrictLibrarySearch() noexcept;

@@ -42,11 +42,6 @@ public:
         if (T* old = std::exchange(p_, nullptr)) old->Release();
     }
 
-    template <typename U>
-    HRESULT As(ComPtr<U>& other) const noexcept {
-        return p_->QueryInterface(__uuidof(U), other.put_void());
-    }
-
 private:
     void AddRef() noexcept {
         if (p_) p_->AddRef();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/dialog.h"
+#include "core/progress_window.h"
 #include "core/excel_guard.h"
 #include "fake_platform.h"
 

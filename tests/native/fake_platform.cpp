@@ -66,16 +66,7 @@ std::optional<std::chrono::milliseconds> Journal::TimeOf(const std::wstring& cal
     return std::nullopt;
 }
 
-std::wstring NameOf(Form form) {
-    switch (form) {
-        case Form::Form1: return L"Form1";
-        case Form::ExitExcel: return L"ExitExcel";
-        case Form::UnInstall: return L"UnInstall";
-        case Form::Copying: return L"Copying";
-        case Form::Deleting: return L"Deleting";
-    }
-    return L"?";
-}
+std::wstring NameOf(Form form) { return std::wstring(FormName(form)); }
 
 bool FakePlatform::TopLevelWindowExists(std::string_view className) {
     journal.Record(L"FindWindowA " + std::wstring(className.begin(), className.end()));
@@ -182,12 +173,11 @@ ModalEnd FakePlatform::Show(Form form, ShowMode mode, std::optional<Form> owner)
             return ModalEnd::Hidden;
         case UserAction::CloseBox:
             tags_.erase(form);
-            return ModalEnd::ClosedByUser;
+            return ModalEnd::Unloaded;
     }
     return ModalEnd::Hidden;
 }
 
-void FakePlatform::Hide(Form form) { journal.Record(L"Hide " + NameOf(form)); }
 
 void FakePlatform::Unload(Form form) {
     journal.Record(L"Unload " + NameOf(form));

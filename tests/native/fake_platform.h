@@ -82,7 +82,6 @@ public:
     AutomationPtr CreateObject(std::wstring_view programId) override;
     // FormsRuntime
     ModalEnd Show(Form form, ShowMode mode, std::optional<Form> owner) override;
-    void Hide(Form form) override;
     void Unload(Form form) override;
     std::wstring Tag(Form form) override;
     void SetTag(Form form, std::wstring tag) override;

@@ -54,21 +54,12 @@ TEST_F(LifecycleTest, CloseBoxUnloadsAndAFreshInstanceFollows) {
         dialog = forms_->WindowOf(Form::ExitExcel);
         ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }});
-    EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::ClosedByUser);
+    EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::Unloaded);
     EXPECT_FALSE(::IsWindow(dialog));
     EXPECT_EQ(forms_->Tag(Form::ExitExcel), L"");
     EXPECT_NE(forms_->WindowOf(Form::ExitExcel), nullptr);
     EXPECT_NE(forms_->WindowOf(Form::ExitExcel), dialog);
     EXPECT_TRUE(::IsWindowEnabled(form1_));
-}
-
-TEST_F(LifecycleTest, HideFromCodeEndsTheModalShow) {
-    WhileModal script(*forms_, {[&] {
-        forms_->SetTag(Form::UnInstall, L"anything");
-        forms_->Hide(Form::UnInstall);
-    }});
-    EXPECT_EQ(forms_->Show(Form::UnInstall, ShowMode::Modal, Form::Form1), ModalEnd::Hidden);
-    EXPECT_EQ(forms_->Tag(Form::UnInstall), L"anything");
 }
 
 TEST_F(LifecycleTest, ModalShowDisablesTheOtherWindowsAndGivesThemBack) {
@@ -138,7 +129,7 @@ TEST_F(LifecycleTest, EndClosesEveryWindowAtOnce) {
         prompt = forms_->WindowOf(Form::ExitExcel);
         forms_->End();
     }});
-    EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::ClosedByUser);
+    EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::Unloaded);
     EXPECT_FALSE(::IsWindow(prompt));
     EXPECT_FALSE(::IsWindow(copying));
     EXPECT_FALSE(::IsWindow(form1_));

@@ -1,0 +1,16 @@
+#include "core/progress_window.h"
+
+#include "core/event_pump.h"
+
+namespace qh {
+
+void ShowProgress(FormsRuntime& forms, Form progressWindow) {
+    forms.Show(progressWindow, ShowMode::Modeless, Form::Form1);
+    SettlePause(forms);
+}
+
+void SettlePause(FormsRuntime& forms) {
+    HandleEventsUntil(forms, forms.Now() + kSettleTime, [] { return false; });
+}
+
+}  // namespace qh
