@@ -91,15 +91,6 @@ TEST(SettlePause, LastsOneSecondAndHandlesEventsAsTheyCome) {
     EXPECT_EQ(fake.pumpCalls, 4);
 }
 
-TEST(SettlePause, EndsAfterOneSecondAcrossMidnight) {
-    FakePlatform fake{MachineState{}};
-    // Half a second before the time of day wraps: a steady clock knows nothing of midnight.
-    fake.journal.clock = 86'399'500ms;
-    SettlePause(fake);
-    EXPECT_EQ(fake.journal.clock, 86'400'500ms);
-    EXPECT_EQ(fake.pumpCalls, 1);
-}
-
 TEST(ShowProgress, ShowsModelessOwnedByForm1ThenPausesBeforeReturning) {
     FakePlatform fake{MachineState{}};
     ShowProgress(fake, Form::Copying);
