@@ -93,6 +93,41 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     return roundTrips;
 }
 
+// The installer beside its peers, run for run in turn so that all meet the same machine: a bare
+// window for a second, the installer's platform calls alone, and the same job as an NSIS installer.
+void BenchPeers(int runs, const fs::path& medium, const std::wstring& journal) {
+    struct Peer {
+        const char* key;
+        const wchar_t* file;
+        std::vector<RunTiming> timings;
+        std::vector<RunCost> costs;
+    };
+    Peer peers[] = {{"peer.bare", L"BareWindow.exe", {}, {}},
+                    {"peer.floor", L"FloorInstall.exe", {}, {}},
+                    {"peer.nsis", L"QuenzoHalvornNsis.exe", {}, {}}};
+    std::vector<RunTiming> installs;
+    std::vector<RunCost> installCosts;
+    for (int run = 0; run < runs; ++run) {
+        WaitUntilQuiet(journal);
+        installs.push_back(Expect(TimeInstall(medium), L"installer"));
+        WaitUntilQuiet(journal);
+        installCosts.push_back(Expect(CostOfInstall(medium), L"installer"));
+        for (Peer& peer : peers) {
+            WaitUntilQuiet(journal);
+            peer.timings.push_back(Expect(TimePeer(medium, peer.file), peer.file));
+            WaitUntilQuiet(journal);
+            peer.costs.push_back(Expect(CostOfPeer(medium, peer.file), peer.file));
+        }
+    }
+    const auto print = [](const std::string& key, const std::vector<RunTiming>& timings, const std::vector<RunCost>& costs) {
+        PrintMeasure(key + ".first_window", Summarise(Each(timings, &RunTiming::toStartupWindowMs)));
+        PrintMeasure(key + ".whole_run", Summarise(Each(timings, &RunTiming::wholeRunMs)));
+        PrintMeasure(key + ".peak_working_set", Summarise(Each(costs, &RunCost::peakWorkingSetMb)));
+    };
+    print("peer.installer", installs, installCosts);
+    for (const Peer& peer : peers) print(peer.key, peer.timings, peer.costs);
+}
+
 int Bench(int runs, const std::vector<Medium>& media) {
     StandInSettingsScope settings;
     settings.SetJournal();
@@ -136,6 +171,7 @@ int Bench(int runs, const std::vector<Medium>& media) {
         PrintProgram("install", installs, installCosts, excelMs);
         PrintProgram("uninstall", uninstalls, uninstallCosts, excelMs);
     }
+    BenchPeers(runs, media.front().folder, settings.journal());
     WaitUntilQuiet(settings.journal());
     std::error_code ignored;
     fs::remove_all(startupFolder, ignored);

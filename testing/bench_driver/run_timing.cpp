@@ -44,8 +44,9 @@ class ShownWindows {
 public:
     explicit ShownWindows(const Process& process) : process_(process) {}
 
-    // When a window of that client size was first seen shown, waiting for it if need be.
-    std::pair<HWND, Clock::time_point> WaitForShown(SIZE size, const std::wstring& what) {
+    // When a window of that client size (of any size: none) was first seen shown, waiting for it
+    // if need be.
+    std::pair<HWND, Clock::time_point> WaitForShown(std::optional<SIZE> size, const std::wstring& what) {
         WindowFilter filter;
         filter.processId = process_.Pid();
         filter.clientSize = size;
@@ -154,5 +155,22 @@ RunTiming TimeUninstall(const std::filesystem::path& medium) {
 RunCost CostOfInstall(const std::filesystem::path& medium) { return MeasureCost(medium, kInstallerFile, false); }
 
 RunCost CostOfUninstall(const std::filesystem::path& medium) { return MeasureCost(medium, kUninstallerFile, true); }
+
+RunTiming TimePeer(const std::filesystem::path& medium, const wchar_t* program) {
+    RunTiming timing;
+    const auto started = Clock::now();
+    Process peer = Start(medium, program);
+    ShownWindows windows(peer);
+    const auto firstWindow = windows.WaitForShown(std::nullopt, L"a window").second;
+    const auto ended = windows.WaitForEnd();
+    timing.toStartupWindowMs = Ms(firstWindow - started);
+    timing.wholeRunMs = Ms(ended - started);
+    timing.exitCode = WaitForExit(peer, kTimeout);
+    return timing;
+}
+
+RunCost CostOfPeer(const std::filesystem::path& medium, const wchar_t* program) {
+    return MeasureCost(medium, program, false);
+}
 
 }  // namespace qh::testing

@@ -34,5 +34,9 @@ RunTiming TimeInstall(const std::filesystem::path& medium);
 RunTiming TimeUninstall(const std::filesystem::path& medium);
 RunCost CostOfInstall(const std::filesystem::path& medium);
 RunCost CostOfUninstall(const std::filesystem::path& medium);
+// A peer program from the medium's folder, which asks nothing: toStartupWindowMs is the time to its
+// first window on screen, whatever its size.
+RunTiming TimePeer(const std::filesystem::path& medium, const wchar_t* program);
+RunCost CostOfPeer(const std::filesystem::path& medium, const wchar_t* program);
 
 }  // namespace qh::testing
