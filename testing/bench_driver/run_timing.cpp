@@ -82,7 +82,31 @@ private:
     const Process& process_;
 };
 
+// Holds the file QH_BENCH_COST_FLAG names (when it names one) for as long as it lives.
+class CostFlag {
+public:
+    CostFlag() {
+        wchar_t path[MAX_PATH];
+        const DWORD length = ::GetEnvironmentVariableW(L"QH_BENCH_COST_FLAG", path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return;
+        path_.assign(path, length);
+        const HANDLE file = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr);
+        if (file == INVALID_HANDLE_VALUE) Fail(L"cannot make the cost flag " + path_);
+        ::CloseHandle(file);
+    }
+    ~CostFlag() {
+        if (!path_.empty()) ::DeleteFileW(path_.c_str());
+    }
+    CostFlag(const CostFlag&) = delete;
+    CostFlag& operator=(const CostFlag&) = delete;
+
+private:
+    std::wstring path_;
+};
+
 RunCost MeasureCost(const std::filesystem::path& medium, const wchar_t* program, bool confirm) {
+    const CostFlag sampled;
     Process process = Start(medium, program);
     RunCost cost;
     SIZE_T peakWorkingSet = 0;

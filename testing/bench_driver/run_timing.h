@@ -2,7 +2,8 @@
 // Timed runs of the programs under test, and what a run costs in memory. Processor time is not
 // read here: Wine 8's GetProcessTimes answers the caller's own times for another process's handle
 // (seen: a child's "times" grew with the driver's own polling), so scripts/bench reads it from
-// Linux's /proc instead.
+// Linux's /proc instead, while a cost run holds the file named by QH_BENCH_COST_FLAG: its sampler
+// stays idle during the timed runs.
 #include <windows.h>
 
 #include <chrono>
