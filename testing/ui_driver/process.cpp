@@ -1,5 +1,8 @@
 #include "ui_driver/process.h"
 #include "test_handles.h"
+#include "ui_driver/failure.h"
+#include "ui_driver/window_info.h"
+#include "ui_driver/window_search.h"
 
 #include <cstdio>
 #include <memory>
@@ -14,6 +17,27 @@ constexpr std::chrono::milliseconds kTerminateTimeout{5'000};
 // How often, and after what pause, a start that Wine lost is tried again.
 constexpr int kStartRetries = 2;
 constexpr std::chrono::milliseconds kStartRetryPause{500};
+
+constexpr std::chrono::milliseconds kShownTextTimeout{500};
+
+BOOL CALLBACK AppendChildText(HWND child, LPARAM shown) {
+    const auto text = TryControlText(child, kShownTextTimeout);
+    if (text && !text->empty()) reinterpret_cast<std::wstring*>(shown)->append(L"\n    " + Quoted(*text));
+    return TRUE;
+}
+
+// What a process has on screen, for the message of a wait that timed out: each visible top-level
+// window and the texts in it (a report says there why the program did not end).
+std::wstring WhatItShows(const Process& process) {
+    WindowFilter filter;
+    filter.processId = process.Pid();
+    std::wstring shown;
+    for (HWND window : FindTopLevelWindows(filter)) {
+        shown += L"\n  " + DescribeWindow(window);
+        ::EnumChildWindows(window, AppendChildText, reinterpret_cast<LPARAM>(&shown));
+    }
+    return shown.empty() ? L"; it shows no window" : L"; it shows:" + shown;
+}
 
 std::wstring FileName(const std::wstring& path) {
     const auto slash = path.find_last_of(L"\\/");
@@ -134,7 +158,8 @@ Process StartProgram(const std::wstring& exePath, const std::wstring& workingFol
 DWORD WaitForExit(Process& process, std::chrono::milliseconds timeout) {
     const DWORD waited = ::WaitForSingleObject(process.Handle(), static_cast<DWORD>(timeout.count()));
     if (waited == WAIT_TIMEOUT) {
-        Fail(L"timed out after " + Milliseconds(timeout) + L" waiting for " + process.Describe() + L" to exit");
+        Fail(L"timed out after " + Milliseconds(timeout) + L" waiting for " + process.Describe() + L" to exit" +
+             WhatItShows(process));
     }
     if (waited != WAIT_OBJECT_0) FailWithLastError(L"cannot wait for " + process.Describe());
     DWORD exitCode = 0;
