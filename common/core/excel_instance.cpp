@@ -9,7 +9,6 @@
 namespace qh {
 namespace {
 
-
 struct CallOutcome {
     Value value;
     std::exception_ptr failure;

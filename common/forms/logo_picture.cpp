@@ -28,7 +28,8 @@ win32::ComPtr<IStream> StreamOverResource(HINSTANCE module, int resourceId) {
     ::GlobalUnlock(copy.get());
 
     win32::ComPtr<IStream> stream;
-    win32::ThrowIfFailed(::CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()), L"CreateStreamOnHGlobal", L"product logo");
+    win32::ThrowIfFailed(::CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()), L"CreateStreamOnHGlobal",
+                         L"product logo");
     copy.release();  // the stream owns it now
     return stream;
 }
