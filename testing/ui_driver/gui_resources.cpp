@@ -1,5 +1,7 @@
 #include "ui_driver/gui_resources.h"
 
+#include <winternl.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -63,6 +65,34 @@ DWORD CountHandlesInSystemTable(DWORD processId) {
     Fail(L"the system handle table kept growing while it was read");
 }
 
+// The live entries of this process's shared GDI handle table (PEB GdiSharedHandleTable); under
+// Wine 8 each holds its object's address and the process field is 0.
+DWORD CountOwnGdiObjects() {
+    struct Entry {
+        std::uint64_t object;
+        std::uint16_t processId;
+        std::uint16_t lock;
+        std::uint32_t type;
+        std::uint64_t user;
+    };
+    constexpr std::size_t kGdiSharedHandleTableInPeb = 0xF8;
+    constexpr int kHandles = 0x10000;
+    using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0) return 0;
+    const auto* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);
+    const auto* table = *reinterpret_cast<const Entry* const*>(peb + kGdiSharedHandleTableInPeb);
+    if (!table) return 0;
+    const auto self = static_cast<std::uint16_t>(::GetCurrentProcessId());
+    DWORD live = 0;
+    for (int i = 0; i < kHandles; ++i) {
+        if (table[i].object != 0 && (table[i].processId == 0 || table[i].processId == self)) ++live;
+    }
+    return live;
+}
+
 DWORD CountWindows(DWORD processId) {
     WindowFilter filter;
     filter.processId = processId;
@@ -81,6 +111,7 @@ GuiResourceCounts GuiResources(HANDLE process) {
     if (processId == 0) FailWithLastError(L"cannot tell the process of the handle given to GuiResources");
     GuiResourceCounts counts;
     counts.gdiObjects = ::GetGuiResources(process, GR_GDIOBJECTS);
+    if (counts.gdiObjects == 0 && processId == ::GetCurrentProcessId()) counts.gdiObjects = CountOwnGdiObjects();
     counts.userObjects = ::GetGuiResources(process, GR_USEROBJECTS);
     if (!::GetProcessHandleCount(process, &counts.kernelHandles)) {
         FailWithLastError(L"cannot count the handles of process " + std::to_wstring(processId));

@@ -5,8 +5,8 @@
 namespace qh::testing {
 
 struct GuiResourceCounts {
-    // GetGuiResources. Wine 8 answers 0 for both, for any process: under Wine only the two
-    // counts below tell anything.
+    // GetGuiResources. Wine 8 answers 0 for both, for any process; for the caller's own process
+    // the GDI objects are then counted in its shared GDI handle table instead.
     DWORD gdiObjects = 0;
     DWORD userObjects = 0;
     // GetProcessHandleCount; where that answers 0 (Wine 8 does, though no live process has no
