@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "setup_programs.h"
+#include "test_handles.h"
 #include "ui_driver/ui_driver.h"
 
 namespace qh::testing {
@@ -86,14 +87,12 @@ private:
 class CostFlag {
 public:
     CostFlag() {
-        wchar_t path[MAX_PATH];
-        const DWORD length = ::GetEnvironmentVariableW(L"QH_BENCH_COST_FLAG", path, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return;
-        path_.assign(path, length);
-        const HANDLE file = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                          nullptr);
-        if (file == INVALID_HANDLE_VALUE) Fail(L"cannot make the cost flag " + path_);
-        ::CloseHandle(file);
+        const auto path = EnvironmentVariable(L"QH_BENCH_COST_FLAG");
+        if (!path) return;
+        path_ = *path;
+        const win32::UniqueFileHandle file(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) Fail(L"cannot make the cost flag " + path_);
     }
     ~CostFlag() {
         if (!path_.empty()) ::DeleteFileW(path_.c_str());

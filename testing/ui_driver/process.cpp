@@ -20,12 +20,6 @@ constexpr std::chrono::milliseconds kStartRetryPause{500};
 
 constexpr std::chrono::milliseconds kShownTextTimeout{500};
 
-BOOL CALLBACK AppendChildText(HWND child, LPARAM shown) {
-    const auto text = TryControlText(child, kShownTextTimeout);
-    if (text && !text->empty()) reinterpret_cast<std::wstring*>(shown)->append(L"\n    " + Quoted(*text));
-    return TRUE;
-}
-
 // What a process has on screen, for the message of a wait that timed out: each visible top-level
 // window and the texts in it (a report says there why the program did not end).
 std::wstring WhatItShows(const Process& process) {
@@ -34,7 +28,10 @@ std::wstring WhatItShows(const Process& process) {
     std::wstring shown;
     for (HWND window : FindTopLevelWindows(filter)) {
         shown += L"\n  " + DescribeWindow(window);
-        ::EnumChildWindows(window, AppendChildText, reinterpret_cast<LPARAM>(&shown));
+        for (HWND child : DescendantWindows(window)) {
+            const auto text = TryControlText(child, kShownTextTimeout);
+            if (text && !text->empty()) shown += L"\n    " + Quoted(*text);
+        }
     }
     return shown.empty() ? L"; it shows no window" : L"; it shows:" + shown;
 }
@@ -88,6 +85,16 @@ void Process::TerminateIfRunning() noexcept {
 
 std::wstring Process::Describe() const {
     return FileName(exePath_) + L" (pid " + std::to_wstring(pid_) + L")";
+}
+
+std::optional<std::wstring> EnvironmentVariable(const wchar_t* name) {
+    const DWORD needed = ::GetEnvironmentVariableW(name, nullptr, 0);
+    if (needed == 0) return std::nullopt;
+    std::wstring value(needed, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(name, value.data(), needed);
+    if (length == 0 || length >= needed) return std::nullopt;
+    value.resize(length);
+    return value;
 }
 
 std::wstring WinePathFromUnix(const std::wstring& path) {

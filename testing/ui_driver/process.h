@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "ui_driver/wait.h"
@@ -38,6 +39,9 @@ private:
     DWORD threadId_ = 0;
     std::wstring exePath_;
 };
+
+// The value of an environment variable of this process; none when it is not set.
+std::optional<std::wstring> EnvironmentVariable(const wchar_t* name);
 
 // Wine runs Windows programs but is often handed Unix paths (build folders, CMake's
 // $<TARGET_FILE>). A path starting with '/' becomes the DOS path Wine maps it to (normally

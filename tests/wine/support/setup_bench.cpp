@@ -18,11 +18,8 @@ namespace {
 fs::path BuiltProgram(Program program) {
     const fs::path built =
         WinePathFromUnix(program == Program::Installer ? L"" QH_INSTALLER_PATH : L"" QH_UNINSTALLER_PATH);
-    wchar_t folder[MAX_PATH]{};
-    const DWORD length = ::GetEnvironmentVariableW(L"QH_PROGRAMS_DIR", folder, MAX_PATH);
-    if (length == 0) return built;
-    if (length >= MAX_PATH) throw std::runtime_error("QH_PROGRAMS_DIR is too long");
-    return WinePathFromUnix(folder) / built.filename();
+    const auto folder = EnvironmentVariable(L"QH_PROGRAMS_DIR");
+    return folder ? WinePathFromUnix(*folder) / built.filename() : built;
 }
 
 std::wstring UniqueSuffix() {
