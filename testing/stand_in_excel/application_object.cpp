@@ -22,6 +22,8 @@ constexpr LCID kEnglishLocale = 0x0409;
 // A silent member blocks its caller this long at most, so that no test can leave a stand-in
 // behind for good; then the process ends.
 constexpr DWORD kLongestSilence = 180'000;
+// A client told it to quit but never let go of it: longer than any test waits for an Excel to end.
+constexpr std::chrono::seconds kLongestWaitForRelease{60};
 
 struct Member {
     std::wstring_view name;
@@ -71,11 +73,14 @@ HRESULT ApplicationObject::QueryInterface(REFIID iid, void** object) {
 
 ULONG ApplicationObject::AddRef() { return ++references_; }
 
-// The last release frees the object but leaves the process running, as a real Excel does when
-// its client forgets to make it quit.
+// The last release frees the object. Like a real Excel, the process ends then if it was told to
+// quit, and keeps running if its client forgot to.
 ULONG ApplicationObject::Release() {
     const ULONG remaining = --references_;
-    if (remaining == 0) delete this;
+    if (remaining == 0) {
+        if (quitting_) mainWindow_.PostClose();
+        delete this;
+    }
     return remaining;
 }
 
@@ -192,8 +197,11 @@ HRESULT ApplicationObject::Quit(WORD flags, const DISPPARAMS& parameters) {
     if ((flags & DISPATCH_METHOD) == 0) return DISP_E_MEMBERNOTFOUND;
     if (parameters.cArgs != 0) return DISP_E_BADPARAMCOUNT;
     JournalEvent(L"quit");
-    // Posted, so that this call returns to the client before the window and the process go.
-    mainWindow_.PostClose();
+    // Ending now would race the answer to this call out of the process: under load the client
+    // then sees the call fail. The process goes once the client has let go of the object, or
+    // after a while if it never does.
+    quitting_ = true;
+    mainWindow_.CloseAfter(kLongestWaitForRelease);
     return S_OK;
 }
 

@@ -49,6 +49,7 @@ private:
     std::map<DISPID, std::wstring> spellingByMember_;
     const std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
     unsigned refusals_ = 0;
+    bool quitting_ = false;
 };
 
 }  // namespace qh::testing

@@ -1,5 +1,6 @@
 #include "class_factory.h"
 
+#include <chrono>
 #include <new>
 
 #include "application_object.h"
@@ -7,6 +8,11 @@
 #include "test_settings.h"
 
 namespace qh::testing {
+namespace {
+
+constexpr std::chrono::seconds kRefusedServerLifetime{1};
+
+}  // namespace
 
 HRESULT ClassFactory::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;
@@ -23,8 +29,9 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
     *object = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
     if (FailCreationSetting()) {
-        // What a client sees when Excel cannot start; nobody will use this process any more.
-        mainWindow_.PostClose();
+        // What a client sees when Excel cannot start; nobody will use this process any more. It
+        // ends a moment later, so that this answer leaves the process before it goes.
+        mainWindow_.CloseAfter(kRefusedServerLifetime);
         return CO_E_SERVER_EXEC_FAILURE;
     }
     auto* application = new (std::nothrow) ApplicationObject(mainWindow_);

@@ -18,7 +18,8 @@ public:
 
     HWND handle() const noexcept { return window_.get(); }
 
-    // Closes the window once the current message is done, so that a COM call can return first.
+    // Closes the window once the current message is done. The answer to a COM call made in that
+    // message may still be on its way out of the process then.
     void PostClose() const noexcept;
     void CloseAfter(std::chrono::milliseconds delay) const noexcept;
     void CancelDelayedClose() const noexcept;
