@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "setup_bench.h"
+#include "utf8.h"
 
 namespace qh::testing {
 namespace {
@@ -21,6 +22,16 @@ constexpr int kCycles = 20;
 // Every Excel instance of the run has ended, and its hidden window with it.
 bool NothingLeftRunning(const ExcelBench& excel) {
     return InstancesLeftRunning(excel.settings.journal()) == 0 && WaitUntilNoExcelWindow(10s);
+}
+
+// What the Excel instances of the last cycle did, for a cycle that went wrong.
+void PrintJournalTail(const ExcelBench& excel) {
+    constexpr size_t kLines = 16;
+    const auto lines = ReadJournalLines(excel.settings.journal());
+    for (size_t i = lines.size() > kLines ? lines.size() - kLines : 0; i < lines.size(); ++i) {
+        std::printf("journal: %s\n", ToUtf8(lines[i]).c_str());
+    }
+    std::fflush(stdout);
 }
 
 std::chrono::milliseconds RunCycle(const Medium& medium, const ExcelBench& excel) {
@@ -50,7 +61,13 @@ TEST(Soak, InstallUninstallCyclesLeaveTheMachineAsItWas) {
 
     size_t hungServers = 0;
     for (int cycle = 1; cycle <= kCycles; ++cycle) {
-        const auto took = RunCycle(medium, excel);
+        std::chrono::milliseconds took{};
+        try {
+            took = RunCycle(medium, excel);
+        } catch (...) {
+            PrintJournalTail(excel);
+            throw;
+        }
         std::printf("cycle %2d: %5lld ms\n", cycle, static_cast<long long>(took.count()));
         std::fflush(stdout);
         // A fault of the stand-in's own end, not of the programs (they have ended and their Excel
@@ -61,7 +78,10 @@ TEST(Soak, InstallUninstallCyclesLeaveTheMachineAsItWas) {
         }
         EXPECT_EQ(FileNamesIn(excel.startupFolder()), startupBefore) << "cycle " << cycle;
         EXPECT_EQ(FileNamesIn(HelpFolder()), helpBefore) << "cycle " << cycle;
-        if (::testing::Test::HasFailure()) return;  // one broken cycle says it all; the rest would repeat it
+        if (::testing::Test::HasFailure()) {
+            PrintJournalTail(excel);
+            return;  // one broken cycle says it all; the rest would repeat it
+        }
     }
     EXPECT_EQ(excel.InstancesStarted(), static_cast<size_t>(2 * kCycles)) << "one Excel instance per run";
     ::testing::Test::RecordProperty("stand_in_processes_hung_after_ended", static_cast<int>(hungServers));
