@@ -37,6 +37,9 @@ ExcelInstance::ExcelInstance(Platform& platform) : platform_(platform) {
         // Whatever the system answered, Excel did not start.
         if (failure.Kind() != FailureKind::ExcelBusy && failure.Kind() != FailureKind::ExcelSilent) {
             failure.SetKind(FailureKind::ExcelCannotStart);
+            // An Excel that came up too late for the system to hand it over runs on, hidden, and
+            // nobody would ever make it quit.
+            platform_.windows.EndOwnersOfHiddenWindows(kExcelWindowClass);
         }
         Release();
         throw;

@@ -238,6 +238,22 @@ TEST_F(Installer, ExcelThatStopsAnsweringIsEndedAfterAMinuteAndReported) {
     excel_.ExpectNothingLeftRunning();
 }
 
+// The system hands a starting Excel over only so long (Wine: 30 s); one that comes up later runs
+// on hidden, with nobody to make it quit, unless the program ends it.
+TEST_F(Installer, ExcelThatComesUpTooLateIsEndedAndReported) {
+    Medium medium(mediumFolder_.path());
+    excel_.settings.SetSlowStart(45s);
+    Process installer = StartFromMedium(medium, Program::Installer);
+    HWND box = WaitForReport(installer, 90s);
+    const std::wstring report = DismissReport(box);
+    EXPECT_TRUE(Contains(report, L"cannot be started")) << Utf8(report);
+    EXPECT_TRUE(Contains(report, L"No file had been changed")) << Utf8(report);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    EXPECT_FALSE(excel_.JournalDetails(L"slow-start").empty());
+    excel_.ExpectNothingLeftRunning();
+}
+
 TEST_F(Installer, MissingStartupFolderIsCreatedTwoLevelsDeep) {
     Medium medium(mediumFolder_.path());
     excel_.UseMissingStartupFolder(L"Fresh\\Excel\\XLSTART");
