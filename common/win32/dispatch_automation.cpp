@@ -159,7 +159,10 @@ AutomationPtr DispatchFactory::CreateObject(std::wstring_view programId) {
     }
     ThrowIfFailed(hr, L"Start " + id);
     ComPtr<IDispatch> dispatch;
-    hr = ::CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch, dispatch.put_void());
+    // On this machine only: the folders asked for are where this program writes. (A context
+    // with CLSCTX_REMOTE_SERVER also makes Wine answer any failure as "class not registered".)
+    hr = ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                            dispatch.put_void());
     ThrowIfFailed(hr, L"Start " + id);
     return std::make_unique<DispatchObject>(std::move(dispatch));
 }

@@ -125,7 +125,8 @@ IDispatch* Create(const wchar_t* programId) {
     CLSID classId{};
     ::CLSIDFromProgID(programId, &classId);
     IDispatch* object = nullptr;
-    ::CoCreateInstance(classId, nullptr, CLSCTX_SERVER, IID_IDispatch, reinterpret_cast<void**>(&object));
+    ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                       reinterpret_cast<void**>(&object));
     return object;
 }
 
