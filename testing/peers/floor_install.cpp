@@ -188,6 +188,9 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryW(L"");
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HDC screen = ::GetDC(nullptr);  // the layout scale: the screen's dots per inch
+    ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
     LoadLogo();
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
