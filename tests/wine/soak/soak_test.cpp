@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "setup_bench.h"
-#include "utf8.h"
 
 namespace qh::testing {
 namespace {
@@ -29,7 +28,7 @@ void PrintJournalTail(const ExcelBench& excel) {
     constexpr size_t kLines = 16;
     const auto lines = ReadJournalLines(excel.settings.journal());
     for (size_t i = lines.size() > kLines ? lines.size() - kLines : 0; i < lines.size(); ++i) {
-        std::printf("journal: %s\n", ToUtf8(lines[i]).c_str());
+        std::printf("journal: %s\n", Utf8(lines[i]).c_str());
     }
     std::fflush(stdout);
 }
