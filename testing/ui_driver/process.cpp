@@ -147,7 +147,8 @@ Process StartProgram(const std::wstring& exePath, const std::wstring& workingFol
     };
     bool started = create();
     // Wine now and then loses a new process before it runs a single instruction of the program
-    // (seen once in this project's test runs) and reports ERROR_INTERNAL_ERROR.
+    // (its shared data page could not be mapped) and reports ERROR_INTERNAL_ERROR. The bench's
+    // Wine runs without address-space randomisation, which ends that, but not every Wine does.
     // Nothing of the program ran, so starting it again is safe; the retry is logged, not hidden.
     for (int retry = 0; !started && ::GetLastError() == ERROR_INTERNAL_ERROR && retry < kStartRetries; ++retry) {
         std::fwprintf(stderr, L"ui-driver: Wine lost the start of %ls (error %lu); starting it again\n",
