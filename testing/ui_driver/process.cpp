@@ -4,7 +4,6 @@
 #include "ui_driver/window_info.h"
 #include "ui_driver/window_search.h"
 
-#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -13,10 +12,6 @@ namespace {
 
 // How long a terminated program may take to disappear.
 constexpr std::chrono::milliseconds kTerminateTimeout{5'000};
-
-// How often, and after what pause, a start that Wine lost is tried again.
-constexpr int kStartRetries = 2;
-constexpr std::chrono::milliseconds kStartRetryPause{500};
 
 constexpr std::chrono::milliseconds kShownTextTimeout{500};
 
@@ -141,22 +136,10 @@ Process StartProgram(const std::wstring& exePath, const std::wstring& workingFol
     startup.hStdOutput = nul.get();
     startup.hStdError = nul.get();
     PROCESS_INFORMATION info{};
-    const auto create = [&] {
-        return ::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                folder.empty() ? nullptr : folder.c_str(), &startup, &info);
-    };
-    bool started = create();
-    // Wine now and then loses a new process before it runs a single instruction of the program
-    // (its shared data page could not be mapped) and reports ERROR_INTERNAL_ERROR. The bench's
-    // Wine runs without address-space randomisation, which ends that, but not every Wine does.
-    // Nothing of the program ran, so starting it again is safe; the retry is logged, not hidden.
-    for (int retry = 0; !started && ::GetLastError() == ERROR_INTERNAL_ERROR && retry < kStartRetries; ++retry) {
-        std::fwprintf(stderr, L"ui-driver: Wine lost the start of %ls (error %lu); starting it again\n",
-                      program.c_str(), static_cast<unsigned long>(ERROR_INTERNAL_ERROR));
-        ::Sleep(static_cast<DWORD>(kStartRetryPause.count()));
-        started = create();
-    }
-    if (!started) {
+    // (A start Wine loses before the program runs shows here as ERROR_INTERNAL_ERROR; the bench
+    // runs Wine in a way that ends those, see scripts/wine-bench.)
+    if (!::CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         FailWithLastError(L"cannot start " + Quoted(program) +
                           (folder.empty() ? std::wstring{} : L" in " + Quoted(folder)));
     }
