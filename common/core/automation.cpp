@@ -21,6 +21,11 @@ bool AsBool(Value&& value, std::wstring_view member) {
     ThrowUnexpected(member, L"True or False");
 }
 
+std::int32_t AsNumber(Value&& value, std::wstring_view member) {
+    if (auto* number = std::get_if<std::int32_t>(&value)) return *number;
+    ThrowUnexpected(member, L"a number");
+}
+
 AutomationPtr AsObject(Value&& value, std::wstring_view member) {
     if (auto* object = std::get_if<AutomationPtr>(&value); object != nullptr && *object != nullptr) {
         return std::move(*object);

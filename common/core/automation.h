@@ -36,6 +36,7 @@ public:
 // Narrow a returned value to the kind the caller needs; a mismatch is a SetupError naming `member`.
 std::wstring AsText(Value&& value, std::wstring_view member);
 bool AsBool(Value&& value, std::wstring_view member);
+std::int32_t AsNumber(Value&& value, std::wstring_view member);
 AutomationPtr AsObject(Value&& value, std::wstring_view member);
 
 }  // namespace qh

@@ -14,38 +14,51 @@ struct CallOutcome {
     std::exception_ptr failure;
 };
 
-// The refusal code when the failure is Excel refusing a call because it is busy; else rethrows it.
-std::int32_t RefusalOrRethrow(const std::exception_ptr& failure) {
+bool IsRefusal(std::int32_t code) { return code == kCallRejected || code == kRetryLater; }
+
+bool IsExcelUnanswered(FailureKind kind) { return kind == FailureKind::ExcelBusy || kind == FailureKind::ExcelSilent; }
+
+}  // namespace
+
+ExcelInstance::ExcelInstance(Platform& platform)
+    : platform_(platform), startNote_(platform.processes, kExcelProgramId) {
     try {
-        std::rethrow_exception(failure);
-    } catch (const SetupError& error) {
-        if (error.Code() == kCallRejected || error.Code() == kRetryLater) return error.Code();
+        Create();
+        HoldOwnProcess();
+    } catch (...) {
+        Release();
         throw;
     }
 }
 
-}  // namespace
-
-ExcelInstance::ExcelInstance(Platform& platform) : platform_(platform) {
-    try {
-        Answer(Activity::StartingExcel, L"Start " + std::wstring(kExcelProgramId),
-               [&objects = platform.objects](Remote& remote) {
-                   remote.excel = objects.CreateObject(kExcelProgramId);
-                   return Value{};
-               });
-    } catch (SetupError& failure) {
-        // Whatever the system answered, Excel did not start.
-        if (failure.Kind() != FailureKind::ExcelBusy && failure.Kind() != FailureKind::ExcelSilent) {
-            failure.SetKind(FailureKind::ExcelCannotStart);
-            // An Excel that came up too late for the system to hand it over runs on, hidden, and
-            // nobody would ever make it quit.
-            platform_.windows.EndOwnersOfHiddenWindows(kExcelWindowClass);
+void ExcelInstance::Create() {
+    While({Activity::StartingExcel, {}, {}}, [this] {
+        try {
+            CallOnce(L"Start " + std::wstring(kExcelProgramId),
+                     [&objects = platform_.objects](Remote& remote) {
+                         remote.excel = objects.CreateObject(kExcelProgramId);
+                         return Value{};
+                     },
+                     platform_.forms.Now() + kExcelAnswerTime);
+        } catch (SetupError& failure) {
+            if (ended_) throw;  // it did not answer and was ended already
+            // Whatever the system answered, busy apart, Excel did not start. A process it started
+            // for the request may still come up, hidden, with nobody to make it quit.
+            if (!IsExcelUnanswered(failure.Kind())) failure.SetKind(FailureKind::ExcelCannotStart);
+            failure.SetAftermath(EndOwnExcel());
+            throw;
         }
-        Release();
-        throw;
-    } catch (...) {
-        Release();
-        throw;
+    });
+}
+
+void ExcelInstance::HoldOwnProcess() {
+    try {
+        const std::int32_t window = AsNumber(
+            Answer(Activity::StartingExcel, L"Hwnd", [](Remote& remote) { return remote.excel->Get(L"Hwnd"); }), L"Hwnd");
+        ownProcess_ = platform_.processes.HoldOwnerOf(window, kExcelWindowClass);
+    } catch (const SetupError& failure) {
+        // A server that does not name its window is known by the start note instead.
+        if (failure.Code() != kUnknownName) throw;
     }
 }
 
@@ -69,57 +82,91 @@ void ExcelInstance::Release() noexcept {
         // The failure that brought us here is the one to report.
     }
     try {
+        auto deadline = platform_.forms.Now() + kEndedExcelGrace;
+        // A call still on its way (a Quit that a failing window cut short) is an Excel that does
+        // not answer; left so, it would run on hidden. Once it has gone, the call fails at once.
+        if (!WaitForCallThread(deadline) && !ended_) {
+            EndOwnExcel();
+            deadline = platform_.forms.Now() + kEndedExcelGrace;
+        }
         // The object belongs to the call thread. While a call that never came back holds that
         // thread, the object stays with it.
-        const auto deadline = platform_.forms.Now() + kEndedExcelGrace;
         if (remote_->excel && WaitForCallThread(deadline)) {
             platform_.excelCalls.Start([remote = remote_] { remote->excel.reset(); });
             WaitForCallThread(deadline);
         }
     } catch (...) {
-        // As above.
+        // As above; a wait cut short leaves a call that may never come back.
+        if (!ended_ && !platform_.excelCalls.Returned()) EndOwnExcelQuietly();
     }
 }
 
 Value ExcelInstance::Answer(Activity activity, std::wstring_view step, const Step& call) {
-    return While({activity, {}, {}}, [&] { return TryAnswer(step, call); });
+    return While({activity, {}, {}}, [&]() -> Value {
+        FormsRuntime& forms = platform_.forms;
+        const auto deadline = forms.Now() + kExcelAnswerTime;
+        for (;;) {
+            try {
+                return CallOnce(step, call, deadline);
+            } catch (const SetupError& failure) {
+                if (ended_ || !IsRefusal(failure.Code())) throw;
+                if (forms.Now() + kBusyRetryPause >= deadline) GiveUp(step, failure.Code(), failure.Description());
+            }
+            HandleEventsUntil(forms, forms.Now() + kBusyRetryPause, [] { return false; });
+        }
+    });
 }
 
-Value ExcelInstance::TryAnswer(std::wstring_view step, const Step& call) {
-    FormsRuntime& forms = platform_.forms;
-    const auto deadline = forms.Now() + kExcelAnswerTime;
-    for (;;) {
-        // A call cut short by a failure in a window may still be on its way.
-        if (!WaitForCallThread(deadline)) GiveUp(step, kNoAnswer);
-        auto outcome = std::make_shared<CallOutcome>();
-        platform_.excelCalls.Start([outcome, remote = remote_, call] {
-            try {
-                outcome->value = call(*remote);
-            } catch (...) {
-                outcome->failure = std::current_exception();
-            }
-        });
-        if (!WaitForCallThread(deadline)) GiveUp(step, kNoAnswer);
-        if (!outcome->failure) return std::move(outcome->value);
-
-        const std::int32_t refusal = RefusalOrRethrow(outcome->failure);
-        if (forms.Now() + kBusyRetryPause >= deadline) GiveUp(step, refusal);
-        HandleEventsUntil(forms, forms.Now() + kBusyRetryPause, [] { return false; });
-    }
+Value ExcelInstance::CallOnce(std::wstring_view step, const Step& call, std::chrono::steady_clock::time_point deadline) {
+    const auto giveUp = [&] { GiveUp(step, kNoAnswer, L"No answer in time"); };
+    // A call cut short by a failure in a window may still be on its way.
+    if (!WaitForCallThread(deadline)) giveUp();
+    auto outcome = std::make_shared<CallOutcome>();
+    platform_.excelCalls.Start([outcome, remote = remote_, call] {
+        try {
+            outcome->value = call(*remote);
+        } catch (...) {
+            outcome->failure = std::current_exception();
+        }
+    });
+    if (!WaitForCallThread(deadline)) giveUp();
+    if (outcome->failure) std::rethrow_exception(outcome->failure);
+    return std::move(outcome->value);
 }
 
 bool ExcelInstance::WaitForCallThread(std::chrono::steady_clock::time_point deadline) {
     return HandleEventsUntil(platform_.forms, deadline, [this] { return platform_.excelCalls.Returned(); });
 }
 
-void ExcelInstance::GiveUp(std::wstring_view step, std::int32_t code) {
+std::wstring ExcelInstance::EndOwnExcel() {
     ended_ = true;
-    const int ended = platform_.windows.EndOwnersOfHiddenWindows(kExcelWindowClass);
+    if (ownProcess_) {
+        return ownProcess_->End() ? L"The Excel this program had started was ended."
+                                  : L"The Excel this program had started had already ended.";
+    }
+    switch (const int ended = startNote_.EndStartedSince()) {
+        case 0: return L"No Excel this program had started was found running.";
+        case 1: return L"The Excel process started for this program, which showed no window, was ended.";
+        default:
+            return std::to_wstring(ended) + L" Excel processes started for this program, which showed no window, were ended.";
+    }
+}
+
+void ExcelInstance::EndOwnExcelQuietly() noexcept {
+    try {
+        EndOwnExcel();
+    } catch (...) {
+        // Only the words for the report failed.
+    }
+}
+
+void ExcelInstance::GiveUp(std::wstring_view step, std::int32_t code, std::wstring description) {
+    std::wstring aftermath = EndOwnExcel();
     // Once its Excel has gone, a call in progress fails at once and frees the call thread.
     WaitForCallThread(platform_.forms.Now() + kEndedExcelGrace);
-    throw SetupError(std::wstring(step), {}, code,
-                     ended > 0 ? L"The hidden Excel this program had started was ended."
-                               : L"No hidden Excel was found to end.");
+    SetupError failure(std::wstring(step), {}, code, std::move(description));
+    failure.SetAftermath(std::move(aftermath));
+    throw failure;
 }
 
 }  // namespace qh

@@ -3,10 +3,16 @@
 //
 // Real Excel is slow, busy and sometimes silent. Every call to it runs on the platform's call
 // thread while the windows go on being handled. A call Excel refuses because it is busy is made
-// again after a short pause. Each step (the start, StartupPath, Quit) gets kExcelAnswerTime in
-// all; an Excel that has not answered by then, or still refuses, is ended: it is hidden, this run
-// started it and it holds no work of the user's, and left running it would make every later run
-// ask the user to close an Excel they cannot see. Quit reaches it even when a later step fails.
+// again after a short pause; its creation is asked for once, since every request starts another
+// Excel. Each step (the start, Hwnd, StartupPath, Quit) gets kExcelAnswerTime in all; an Excel
+// that has not answered by then, or still refuses, is ended, and so is one the release could not
+// see quit: left running hidden it would make every later run ask the user to close an Excel they
+// cannot see.
+//
+// Only the Excel this run started is ever ended. Once created, it names its window (Hwnd), whose
+// process is opened and held for the instance's life. Before that, or from an automation server
+// that does not name its window, the processes of the server's program noted just before the
+// request tell which one started for it.
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -16,6 +22,7 @@
 
 #include "core/automation.h"
 #include "core/platform.h"
+#include "core/server_start_note.h"
 #include "core/setup_error.h"
 
 namespace qh {
@@ -24,7 +31,8 @@ inline constexpr wchar_t kExcelProgramId[] = L"excel.application";
 
 inline constexpr std::chrono::seconds kExcelAnswerTime{60};
 inline constexpr std::chrono::milliseconds kBusyRetryPause{250};
-// How long a call in progress may take to come back once its Excel has been ended.
+// How long a call in progress may take to come back once its Excel has been ended, and how long
+// the release waits for a call still on its way (Quit, when a window failed meanwhile).
 inline constexpr std::chrono::seconds kEndedExcelGrace{10};
 
 // What a busy Excel answers: the call was not made, ask again later.
@@ -32,10 +40,12 @@ inline constexpr std::int32_t kCallRejected = static_cast<std::int32_t>(0x800100
 inline constexpr std::int32_t kRetryLater = static_cast<std::int32_t>(0x8001010A);    // RPC_E_SERVERCALL_RETRYLATER
 // The error a step reports when Excel did not answer in time.
 inline constexpr std::int32_t kNoAnswer = static_cast<std::int32_t>(0x8001011F);      // RPC_E_TIMEOUT
+// What an automation server answers for a member it does not have.
+inline constexpr std::int32_t kUnknownName = static_cast<std::int32_t>(0x80020006);   // DISP_E_UNKNOWNNAME
 
 class ExcelInstance {
 public:
-    // Starts the instance.
+    // Starts the instance and finds its process.
     explicit ExcelInstance(Platform& platform);
     ExcelInstance(const ExcelInstance&) = delete;
     ExcelInstance& operator=(const ExcelInstance&) = delete;
@@ -44,7 +54,8 @@ public:
     std::wstring StartupPath();
     void Quit();
     // Makes it quit unless it was told to or had to be ended (a failure is then on its way
-    // already, so errors are dropped), then lets it go.
+    // already, so errors are dropped), then lets it go; ends it when a call to it is still on
+    // its way after kEndedExcelGrace.
     void Release() noexcept;
 
 private:
@@ -54,19 +65,28 @@ private:
     };
     using Step = std::function<Value(Remote&)>;
 
+    // Asks for the instance, once.
+    void Create();
+    // Opens and holds the process of the window Excel names as its own.
+    void HoldOwnProcess();
     // Runs the step on the call thread, asking again while Excel is busy, within kExcelAnswerTime.
     // A failure says the program was doing `activity`.
     Value Answer(Activity activity, std::wstring_view step, const Step& call);
-    Value TryAnswer(std::wstring_view step, const Step& call);
+    // Runs the step once; ends Excel when it has not come back by `deadline`.
+    Value CallOnce(std::wstring_view step, const Step& call, std::chrono::steady_clock::time_point deadline);
     bool WaitForCallThread(std::chrono::steady_clock::time_point deadline);
+    // Ends the Excel this run started, and no other; what was ended, in the report's words.
+    std::wstring EndOwnExcel();
+    void EndOwnExcelQuietly() noexcept;
     // Ends the instance that did not answer in time and throws the step's failure, which says so.
-    [[noreturn]] void GiveUp(std::wstring_view step, std::int32_t code);
+    [[noreturn]] void GiveUp(std::wstring_view step, std::int32_t code, std::wstring description);
 
     Platform& platform_;
+    ServerStartNote startNote_;
+    std::unique_ptr<HeldProcess> ownProcess_;
     std::shared_ptr<Remote> remote_ = std::make_shared<Remote>();
     bool quitSent_ = false;
     bool ended_ = false;
-    bool callThreadFree_ = true;
     bool released_ = false;
 };
 

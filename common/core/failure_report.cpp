@@ -31,7 +31,6 @@ struct KindWords {
     FailureKind kind;
     const wchar_t* why;
     const wchar_t* whatToDo;  // none where there is no clear next step
-    bool toldByTheProgram = false;  // the failure's description is the program's own, for the user too
 };
 
 constexpr KindWords kKinds[] = {
@@ -50,10 +49,10 @@ constexpr KindWords kKinds[] = {
     {FailureKind::DiskFull, L"The disk is full.", L"Make room on the disk, then run the {program} again."},
     {FailureKind::ExcelCannotStart, L"Excel is not installed or cannot be started.",
      L"Repair or install Excel, then run the {program} again."},
-    {FailureKind::ExcelBusy, L"Excel stayed busy: it refused every request for a minute.",
-     L"Run the {program} again in a few minutes.", true},
+    {FailureKind::ExcelBusy, L"Excel stayed busy: it refused this program's requests.",
+     L"Run the {program} again in a few minutes."},
     {FailureKind::ExcelSilent, L"Excel stopped answering: it gave no answer within a minute.",
-     L"Start Excel by hand, answer whatever it asks and close it, then run the {program} again.", true},
+     L"Start Excel by hand, answer whatever it asks and close it, then run the {program} again."},
 };
 
 std::wstring Filled(std::wstring text, const std::wstring& name, Program program) {
@@ -117,11 +116,11 @@ std::wstring WhereTheMachineStands(const RunRecord& record) {
     return text;
 }
 
-std::wstring Report(const Doing& doing, FailureKind kind, const std::wstring& description, const std::wstring& support,
+std::wstring Report(const Doing& doing, FailureKind kind, const std::wstring& aftermath, const std::wstring& support,
                     const RunRecord& record) {
     const KindWords& words = WordsFor(kind);
     std::wstring text = Heading(record.program) + L"\r\n" + WhatWasDone(doing, record.program) + L"\r\n" + words.why;
-    if (words.toldByTheProgram && !description.empty()) text += L" " + description;
+    if (!aftermath.empty()) text += L" " + aftermath;
     text += L"\r\n\r\n" + WhereTheMachineStands(record);
     if (words.whatToDo) text += L"\r\nWhat to do: " + Filled(words.whatToDo, doing.name, record.program) + L"\r\n";
     return text + L"\r\nFor support: " + support + L"\r\n";
@@ -134,7 +133,7 @@ std::wstring DescribeFailure(const SetupError& failure, const RunRecord& record)
     if (!failure.Argument().empty()) support += L" (" + failure.Argument() + L")";
     if (failure.Code() != 0) support += L", error " + ErrorNumber(failure.Code());
     if (!failure.Description().empty()) support += L": " + failure.Description();
-    return Report(failure.WhatWasDoing(), failure.Kind(), failure.Description(), support, record);
+    return Report(failure.WhatWasDoing(), failure.Kind(), failure.Aftermath(), support, record);
 }
 
 std::wstring DescribeUnexpectedFailure(const std::wstring& what, const RunRecord& record) {

@@ -51,6 +51,7 @@ public:
     // A clock that never jumps (not the time of day, which wraps at midnight).
     virtual Clock::time_point Now() = 0;
     // Handles window events as they come until `deadline`; may return earlier, after an event.
+    // Throws when the program is told to quit meanwhile (the quit stays queued for the caller).
     virtual void PumpEventsUntil(Clock::time_point deadline) = 0;
 
     // Closes every window at once, without raising further events.

@@ -3,6 +3,7 @@
 #include "core/automation.h"
 #include "core/call_thread.h"
 #include "core/forms.h"
+#include "core/processes.h"
 #include "core/window_lookup.h"
 
 namespace qh {
@@ -13,6 +14,8 @@ struct Platform {
     FormsRuntime& forms;
     // Where the calls to Excel run, so that an Excel that stops answering cannot freeze the windows.
     CallThread& excelCalls;
+    // Where the Excel this run started is ended, and no other.
+    Processes& processes;
 };
 
 }  // namespace qh

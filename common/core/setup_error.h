@@ -73,6 +73,9 @@ public:
     void SetKind(FailureKind kind) noexcept { kind_ = kind; }
     const Doing& WhatWasDoing() const noexcept { return doing_; }
     void SetDoing(Doing doing) { doing_ = std::move(doing); }
+    // What the program did about the failure that the user should know (an Excel it ended).
+    const std::wstring& Aftermath() const noexcept { return aftermath_; }
+    void SetAftermath(std::wstring aftermath) { aftermath_ = std::move(aftermath); }
 
 private:
     std::wstring operation_;
@@ -81,6 +84,7 @@ private:
     std::wstring description_;
     FailureKind kind_;
     Doing doing_;
+    std::wstring aftermath_;
 };
 
 // Runs `step`; a SetupError it throws learns what the program was doing.

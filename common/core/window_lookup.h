@@ -8,9 +8,6 @@ public:
     virtual ~WindowLookup() = default;
     // True while a top-level window of this class exists, hidden ones included.
     virtual bool TopLevelWindowExists(std::string_view className) = 0;
-    // Ends each process that owns a hidden top-level window of this class, and waits (briefly)
-    // until it has gone; how many were ended.
-    virtual int EndOwnersOfHiddenWindows(std::string_view className) = 0;
 };
 
 }  // namespace qh

@@ -182,7 +182,8 @@ void Win32Forms::PumpEventsUntil(Clock::time_point deadline) {
             win32::ThrowLastError(L"MsgWaitForMultipleObjectsEx");
         }
     }
-    DispatchPending();
+    // The quit message stays queued and would wake every later wait at once: the wait ends here.
+    if (!DispatchPending()) throw std::runtime_error("the program was told to quit while it waited");
     RethrowFailure();
 }
 

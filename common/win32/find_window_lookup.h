@@ -7,7 +7,6 @@ namespace qh::win32 {
 class FindWindowLookup final : public WindowLookup {
 public:
     bool TopLevelWindowExists(std::string_view className) override;
-    int EndOwnersOfHiddenWindows(std::string_view className) override;
 };
 
 }  // namespace qh::win32

@@ -22,6 +22,7 @@
 #include "win32/dispatch_automation.h"
 #include "forms/forms_runtime.h"
 #include "win32/find_window_lookup.h"
+#include "win32/win32_processes.h"
 
 namespace {
 
@@ -77,7 +78,8 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     qh::win32::FindWindowLookup windows;
     qh::win32::DispatchFactory objects;
     qh::win32::Win32CallThread excelCalls;
-    qh::Platform platform{windows, objects, forms, excelCalls};
+    qh::win32::Win32Processes processes;
+    qh::Platform platform{windows, objects, forms, excelCalls, processes};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);

@@ -18,6 +18,7 @@ namespace {
 
 constexpr DISPID kStartupPathId = 1;
 constexpr DISPID kQuitId = 2;
+constexpr DISPID kHwndId = 3;
 constexpr LCID kEnglishLocale = 0x0409;
 // A silent member blocks its caller this long at most, so that no test can leave a stand-in
 // behind for good; then the process ends.
@@ -29,7 +30,8 @@ struct Member {
     std::wstring_view name;
     DISPID id;
 };
-constexpr std::array kMembers{Member{L"StartupPath", kStartupPathId}, Member{L"Quit", kQuitId}};
+constexpr std::array kMembers{Member{L"StartupPath", kStartupPathId}, Member{L"Quit", kQuitId},
+                               Member{L"Hwnd", kHwndId}};
 
 bool SameName(std::wstring_view a, std::wstring_view b) {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
@@ -162,6 +164,8 @@ HRESULT ApplicationObject::Invoke(DISPID member, REFIID iid, LCID locale, WORD f
             return GetStartupPath(flags, given, result);
         case kQuitId:
             return Quit(flags, given);
+        case kHwndId:
+            return GetHwnd(flags, given, result);
         default:
             return DISP_E_MEMBERNOTFOUND;
         }
@@ -190,6 +194,19 @@ HRESULT ApplicationObject::GetStartupPath(WORD flags, const DISPPARAMS& paramete
     ::VariantInit(result);
     result->vt = VT_BSTR;
     result->bstrVal = text;
+    return S_OK;
+}
+
+HRESULT ApplicationObject::GetHwnd(WORD flags, const DISPPARAMS& parameters, VARIANT* result) {
+    if ((flags & DISPATCH_PROPERTYGET) == 0 || (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    if (parameters.cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    if (!result) return S_OK;
+    // Excel's Hwnd is a Long: the handle's 32 significant bits.
+    ::VariantInit(result);
+    result->vt = VT_I4;
+    result->lVal = static_cast<LONG>(reinterpret_cast<LONG_PTR>(mainWindow_.handle()));
     return S_OK;
 }
 

@@ -42,6 +42,7 @@ private:
     bool UnknownInLocale(std::wstring_view name, LCID locale) const;
     HRESULT GetStartupPath(WORD flags, const DISPPARAMS& parameters, VARIANT* result);
     HRESULT Quit(WORD flags, const DISPPARAMS& parameters);
+    HRESULT GetHwnd(WORD flags, const DISPPARAMS& parameters, VARIANT* result);
 
     std::atomic<ULONG> references_{1};
     const MainWindow& mainWindow_;

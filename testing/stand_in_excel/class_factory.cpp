@@ -4,6 +4,7 @@
 #include <new>
 
 #include "application_object.h"
+#include "journal.h"
 #include "main_window.h"
 #include "test_settings.h"
 
@@ -33,6 +34,12 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
         // ends a moment later, so that this answer leaves the process before it goes.
         mainWindow_.CloseAfter(kRefusedServerLifetime);
         return CO_E_SERVER_EXEC_FAILURE;
+    }
+    if (RefuseCreationSetting()) {
+        // Excel busy as it starts. Its class served this one request and is gone, so the process
+        // runs on, hidden, until its unclaimed time is up.
+        JournalEvent(L"refused", L"CreateInstance 0x8001010A");
+        return RPC_E_SERVERCALL_RETRYLATER;
     }
     auto* application = new (std::nothrow) ApplicationObject(mainWindow_);
     if (!application) return E_OUTOFMEMORY;

@@ -25,6 +25,8 @@ using qh::testing::RunMode;
 
 // A server that COM started but no client took is not kept for ever.
 constexpr std::chrono::seconds kUnclaimedServerLifetime{60};
+// A hang at start lasts this long at most, so that no test can leave a stand-in behind for good.
+constexpr DWORD kLongestHang = 180'000;
 
 struct LocalFreer {
     void operator()(wchar_t** arguments) const noexcept { ::LocalFree(arguments); }
@@ -94,6 +96,13 @@ int RunExcel(HINSTANCE instance, bool automation) {
     ComApartment apartment;
     if (FAILED(apartment.result())) return 1;
     qh::testing::JournalEvent(L"started", automation ? L"automation" : L"user");
+    if (automation && qh::testing::HangAtStartSetting()) {
+        // A first-run or licence prompt nobody sees: no window yet, no class, no answer.
+        qh::testing::JournalEvent(L"hang-at-start", L"");
+        ::Sleep(kLongestHang);
+        qh::testing::JournalEvent(L"ended", L"after its longest hang");
+        ::TerminateProcess(::GetCurrentProcess(), 1);
+    }
     int exitCode = 0;
     {
         qh::testing::MainWindow mainWindow(instance, !automation);

@@ -49,6 +49,8 @@ public:
     void SetBusyFor(std::chrono::milliseconds time) { SetNumberSetting(kBusyForValue, static_cast<DWORD>(time.count())); }
     void SetSilentIn(std::wstring_view member) { SetTextSetting(kSilentInValue, member); }
     void SetSlowStart(std::chrono::milliseconds time) { SetNumberSetting(kSlowStartValue, static_cast<DWORD>(time.count())); }
+    void SetHangAtStart(bool hang) { SetNumberSetting(kHangAtStartValue, hang ? 1 : 0); }
+    void SetRefuseCreation(bool refuse) { SetNumberSetting(kRefuseCreationValue, refuse ? 1 : 0); }
     void SetLeaveStartupFolderMissing(bool leave) { SetNumberSetting(kLeaveStartupFolderMissingValue, leave ? 1 : 0); }
     void SetLocalised(bool localised) { SetNumberSetting(kLocalisedValue, localised ? 1 : 0); }
     // Starts journalling to `path` (a fresh temporary file when empty) and remembers it.
@@ -61,7 +63,7 @@ private:
 
 // --- The journal: "started <pid> automation|user", "call <pid> <member>", "unknown <pid> <name>",
 // "quit <pid>", "ended <pid>"; and with the rough edges set: "refused <pid> <name> <code>",
-// "silent <pid> <member>", "slow-start <pid> <n> ms", "missing <pid> <folder>",
+// "silent <pid> <member>", "slow-start <pid> <n> ms", "hang-at-start <pid>", "missing <pid> <folder>",
 // "unknown <pid> <name> in locale <lcid>".
 struct JournalEntry {
     std::wstring event;

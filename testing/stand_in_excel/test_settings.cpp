@@ -33,6 +33,10 @@ std::optional<std::wstring> SilentInSetting() { return NonEmptyText(kSilentInVal
 
 std::chrono::milliseconds SlowStartSetting() { return std::chrono::milliseconds(Number(kSlowStartValue)); }
 
+bool HangAtStartSetting() { return Number(kHangAtStartValue) != 0; }
+
+bool RefuseCreationSetting() { return Number(kRefuseCreationValue) != 0; }
+
 bool LeaveStartupFolderMissingSetting() { return Number(kLeaveStartupFolderMissingValue) != 0; }
 
 bool LocalisedSetting() { return Number(kLocalisedValue) != 0; }

@@ -12,6 +12,8 @@ std::optional<std::wstring> JournalSetting();
 std::chrono::milliseconds BusyForSetting();
 std::optional<std::wstring> SilentInSetting();
 std::chrono::milliseconds SlowStartSetting();
+bool HangAtStartSetting();
+bool RefuseCreationSetting();
 bool LeaveStartupFolderMissingSetting();
 bool LocalisedSetting();
 

@@ -45,7 +45,7 @@ TEST(FailureReport, SaysWhatWasBeingDoneWhyWhatToDoAndTheErrorInThatOrder) {
          Program::Uninstaller, {L"Asking Excel for its start-up folder", L"Excel stayed busy", L"in a few minutes"}},
         {static_cast<std::int32_t>(0x8001011F), FailureKind::ExcelSilent, {Activity::QuittingExcel, {}, {}},
          Program::Installer,
-         {L"Telling Excel to quit", L"Excel stopped answering", L"The hidden Excel", L"Start Excel by hand"}},
+         {L"Telling Excel to quit", L"Excel stopped answering", L"The Excel this program had started was ended", L"Start Excel by hand"}},
         {static_cast<std::int32_t>(0x800A003D), FailureKind::DiskFull,
          {Activity::CopyingIntoStartupFolder, L"QZ Macro.xls", {}}, Program::Installer,
          {L"The disk is full", L"Make room on the disk"}},
@@ -56,7 +56,8 @@ TEST(FailureReport, SaysWhatWasBeingDoneWhyWhatToDoAndTheErrorInThatOrder) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.phrases.front()));
-        SetupError failure(L"Call", {}, c.code, c.kind == FailureKind::ExcelSilent ? L"The hidden Excel was ended." : L"File not found");
+        SetupError failure(L"Call", {}, c.code, L"File not found");
+        if (c.kind == FailureKind::ExcelSilent) failure.SetAftermath(L"The Excel this program had started was ended.");
         failure.SetKind(c.kind);
         failure.SetDoing(c.doing);
         RunRecord record;

@@ -76,13 +76,71 @@ bool FakePlatform::TopLevelWindowExists(std::string_view className) {
     return found;
 }
 
-int FakePlatform::EndOwnersOfHiddenWindows(std::string_view className) {
-    journal.Record(L"End hidden " + std::wstring(className.begin(), className.end()), /*mayFail=*/false);
-    if (silentCall_ && state_.silentCallReturnsWhenEnded) {
+namespace {
+
+std::uint64_t Ticks(std::chrono::milliseconds time) { return static_cast<std::uint64_t>((time + 1h).count()) * 10'000; }
+
+class FakeHeldProcess : public HeldProcess {
+public:
+    FakeHeldProcess(FakePlatform& platform, FakeProcess& process) : platform_(platform), process_(process) {}
+    bool End() noexcept override { return platform_.EndProcess(process_); }
+
+private:
+    FakePlatform& platform_;
+    FakeProcess& process_;
+};
+
+}  // namespace
+
+std::wstring FakePlatform::ServerProgramOf(std::wstring_view programId) {
+    return programId == kExcelProgramId ? L"EXCEL.EXE" : L"";
+}
+
+ProcessSnapshot FakePlatform::Running(std::wstring_view programFileName) {
+    ProcessSnapshot snapshot{Ticks(journal.clock), {}};
+    if (programFileName != L"EXCEL.EXE") return snapshot;
+    for (const auto* processes : {&excelProcesses_, &state_.otherExcels}) {
+        for (const FakeProcess& process : *processes) {
+            if (!process.ended && process.started <= journal.clock) snapshot.processes.push_back({process.id, Ticks(process.started)});
+        }
+    }
+    return snapshot;
+}
+
+bool FakePlatform::EndIfHidden(const ProcessStart& wanted) noexcept {
+    for (auto* processes : {&excelProcesses_, &state_.otherExcels}) {
+        for (FakeProcess& process : *processes) {
+            if (process.id == wanted.id && Ticks(process.started) == wanted.startTime && !process.visible) {
+                return EndProcess(process);
+            }
+        }
+    }
+    return false;
+}
+
+std::unique_ptr<HeldProcess> FakePlatform::HoldOwnerOf(std::int32_t window, std::string_view className) {
+    if (className != "XLMAIN") return nullptr;
+    for (auto* processes : {&excelProcesses_, &state_.otherExcels}) {
+        for (FakeProcess& process : *processes) {
+            if (static_cast<std::int32_t>(process.id) + kWindowBase == window && !process.ended) {
+                return std::make_unique<FakeHeldProcess>(*this, process);
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool FakePlatform::EndProcess(FakeProcess& process) noexcept {
+    if (process.ended) return false;
+    process.ended = true;
+    journal.Record(L"End process " + std::to_wstring(process.id), /*mayFail=*/false);
+    // Once its Excel has gone, the call in progress fails.
+    const bool holdsTheCall = !excelProcesses_.empty() && &process == &excelProcesses_.back();
+    if (holdsTheCall && silentCall_ && state_.silentCallReturnsWhenEnded) {
         silentCall_ = false;
         callInProgress_ = nullptr;
     }
-    return excelCreatedAt_ ? 1 : 0;
+    return true;
 }
 
 void FakePlatform::Start(std::function<void()> call) {
@@ -105,19 +163,28 @@ void FakePlatform::RefuseWhileBusy(std::wstring_view member) {
 }
 
 AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
+    // Every request for Excel starts a process of its own, whatever comes of it.
+    if (programId == kExcelProgramId) {
+        excelProcesses_.push_back({static_cast<std::uint32_t>(excelProcesses_.size() + 1), journal.clock});
+    }
     journal.Record(L"CreateObject " + std::wstring(programId));
-    if (programId == L"excel.application") {
+    if (programId == kExcelProgramId) {
         if (!excelCreatedAt_) excelCreatedAt_ = journal.clock;
+        const std::uint32_t processId = excelProcesses_.back().id;
         if (state_.excelSilentIn == L"CreateObject") FallSilent();
         if (state_.creationRefusals > 0) {
             --state_.creationRefusals;
             throw SetupError(L"CreateObject", {}, kRetryLater, L"The message filter indicated that the application is busy");
         }
         excelCreatedAt_ = journal.clock;
-        return std::make_unique<FakeObject>(journal, L"excel", [this](std::wstring_view member, const auto&) -> Value {
+        return std::make_unique<FakeObject>(journal, L"excel", [this, processId](std::wstring_view member, const auto&) -> Value {
             RefuseWhileBusy(member);
             if (member == state_.excelSilentIn) FallSilent();
             if (member == L"StartupPath") return state_.excelStartupPath;
+            if (member == L"Hwnd") {
+                if (!state_.excelNamesItsWindow) throw SetupError(L"Hwnd", {}, kUnknownName, L"Unknown name");
+                return static_cast<std::int32_t>(processId) + kWindowBase;
+            }
             return std::monostate{};
         });
     }
@@ -208,6 +275,10 @@ void FakePlatform::PumpEventsUntil(Clock::time_point deadline) {
         pendingEvents.pop_front();
     } else {
         journal.clock = std::max(journal.clock, until);
+    }
+    if (state_.windowFailsAt && journal.clock >= *state_.windowFailsAt) {
+        state_.windowFailsAt.reset();
+        throw SetupError(L"WindowProc", {}, 0, L"A window failed");
     }
 }
 

@@ -14,11 +14,21 @@
 #include "core/call_thread.h"
 #include "core/forms.h"
 #include "core/platform.h"
+#include "core/processes.h"
 #include "core/window_lookup.h"
 
 namespace qh::fake {
 
 using namespace std::chrono_literals;
+
+// A process of Excel's program; the fake's Excel window handles are its number plus kWindowBase.
+struct FakeProcess {
+    std::uint32_t id;
+    std::chrono::milliseconds started;  // on the fake clock; the run starts at 0
+    bool visible = false;               // shows a window: the user's
+    bool ended = false;
+};
+inline constexpr std::int32_t kWindowBase = 0x10000;
 
 // What the user does with a modal dialog.
 enum class UserAction { ClickOk, ClickCancel, CloseBox };
@@ -58,15 +68,22 @@ struct MachineState {
     std::chrono::milliseconds excelBusyFor{0};  // its calls are refused for this long after creation
     std::wstring excelSilentIn;               // "CreateObject", "StartupPath" or "Quit" never answers
     bool silentCallReturnsWhenEnded = true;   // as on Windows and Wine: the call fails once Excel is gone
+    bool excelNamesItsWindow = true;          // false: Hwnd is an unknown name
+    std::deque<FakeProcess> otherExcels;      // other programs' and the user's, each from its start on
+    std::optional<std::chrono::milliseconds> windowFailsAt;  // a window procedure fails then
 };
 
 // Calls "on the call thread" run at once, inside Start; a silent one has not returned until its
 // Excel is ended.
-class FakePlatform : public WindowLookup, public AutomationFactory, public FormsRuntime, public CallThread {
+class FakePlatform : public WindowLookup,
+                     public AutomationFactory,
+                     public FormsRuntime,
+                     public CallThread,
+                     public Processes {
 public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
 
-    Platform platform() { return Platform{*this, *this, *this, *this}; }
+    Platform platform() { return Platform{*this, *this, *this, *this, *this}; }
     Journal journal;
     MachineState& state() { return state_; }
 
@@ -77,7 +94,6 @@ public:
 
     // WindowLookup
     bool TopLevelWindowExists(std::string_view className) override;
-    int EndOwnersOfHiddenWindows(std::string_view className) override;
     // AutomationFactory
     AutomationPtr CreateObject(std::wstring_view programId) override;
     // FormsRuntime
@@ -92,6 +108,13 @@ public:
     // CallThread
     void Start(std::function<void()> call) override;
     bool Returned() override { return !silentCall_; }
+    // Processes: Excel's program, ended ones journalled as "End process <id>"
+    std::wstring ServerProgramOf(std::wstring_view programId) override;
+    ProcessSnapshot Running(std::wstring_view programFileName) override;
+    bool EndIfHidden(const ProcessStart& process) noexcept override;
+    std::unique_ptr<HeldProcess> HoldOwnerOf(std::int32_t window, std::string_view className) override;
+    // Ends it; false when it had ended already.
+    bool EndProcess(FakeProcess& process) noexcept;
 
 private:
     // Makes the call in progress one that does not come back; throws to leave the member.
@@ -102,6 +125,7 @@ private:
     MachineState state_;
     std::map<Form, std::wstring> tags_;
     std::optional<std::chrono::milliseconds> excelCreatedAt_;
+    std::deque<FakeProcess> excelProcesses_;  // the ones the programs started, numbered from 1
     std::function<void()> callInProgress_;
     bool silentCall_ = false;
 };

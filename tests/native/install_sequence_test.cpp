@@ -23,6 +23,7 @@ const Calls kFullInstall = {
     L"Show Form1 modeless",
     L"FindWindowA XLMAIN",
     L"CreateObject excel.application",
+    L"excel.Hwnd",
     L"CreateObject Scripting.FileSystemObject",
     L"excel.StartupPath",
     L"ProgramFolder",
@@ -53,7 +54,7 @@ TEST(InstallSequence, FullRunMakesExactlyTheseCallsInThisOrder) {
                      L"C:\\Windows\\Help\\QuenzoHalvorn.chm"}));
     // The progress window paints for a second before the first file is touched.
     const auto shown = fake.journal.TimeOf(L"Show Copying modeless owner Form1");
-    const auto firstCopy = fake.journal.TimeOf(kFullInstall[10]);
+    const auto firstCopy = fake.journal.TimeOf(kFullInstall[11]);
     ASSERT_TRUE(shown && firstCopy);
     EXPECT_EQ(*firstCopy - *shown, 1000ms);
 }
@@ -68,9 +69,9 @@ TEST(InstallSequence, FoldersWithTrailingBackslashOrAtADriveRootGiveSingleBacksl
     auto platform = fake.platform();
     RunInstall(platform, record);
     const Calls calls = fake.journal.Calls();
-    EXPECT_EQ(calls[10], L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True");
-    EXPECT_EQ(calls[11], L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True");
-    EXPECT_EQ(calls[12], L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True");
+    EXPECT_EQ(calls[11], L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True");
+    EXPECT_EQ(calls[12], L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True");
+    EXPECT_EQ(calls[13], L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True");
 }
 
 TEST(InstallSequence, CancelAtTheExcelPromptEndsBeforeAnyChangeOrExcelInstance) {
@@ -127,7 +128,7 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
     EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
     const Calls calls = fake.journal.Calls();
     const auto firstCopy = std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"fso.CopyFile"); });
-    EXPECT_EQ(Calls(calls.begin() + 9, firstCopy),
+    EXPECT_EQ(Calls(calls.begin() + 10, firstCopy),
               (Calls{L"fso.FolderExists " + startup, L"fso.FolderExists " + excel,
                      L"fso.FolderExists C:\\Users\\ann\\AppData\\Roaming\\Microsoft", L"fso.CreateFolder " + excel,
                      L"fso.CreateFolder " + startup}));
@@ -144,53 +145,76 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
     EXPECT_TRUE(partly.foldersCreated.empty());
 }
 
-// Excel as it is met in the field. A busy Excel is asked again until it answers; one that has
-// not answered within the minute, busy or silent, is ended rather than waited for or left
-// running hidden, and the run fails with that.
+// Excel as it is met in the field. A busy Excel is asked again until it answers, but its creation
+// only once (each request starts another Excel); one that has not answered within the minute,
+// busy or silent, is ended rather than waited for or left running hidden, and the run fails with
+// that. Only the kit's own Excel (process 1) is ended: never the others running beside it.
 TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
     const struct {
         const char* name;
         void (*excel)(MachineState&);
-        const wchar_t* endedIn;  // the step whose first call Excel did not answer in time; null: none
-        std::int32_t failure;    // 0: the run completes
+        const wchar_t* failedIn;  // the failing step; null: the run completes
+        std::int32_t failure;
+        const wchar_t* unanswered;  // the step whose first call Excel did not answer in time; null: none
         std::size_t copies;
         bool released;  // the Excel object is let go (its call came back once Excel was ended)
+        bool ended;     // the kit's own Excel was ended
     } cases[] = {
-        {"busy for 4 s at first", [](MachineState& s) { s.excelBusyFor = 4s; }, nullptr, 0, 3, true},
-        {"refusing its creation twice", [](MachineState& s) { s.creationRefusals = 2; }, nullptr, 0, 3, true},
-        {"busy beyond the minute", [](MachineState& s) { s.excelBusyFor = 10min; }, L"excel.StartupPath",
-         kCallRejected, 0, true},
-        {"silent at its start", [](MachineState& s) { s.excelSilentIn = L"CreateObject"; },
-         L"CreateObject excel.application", kNoAnswer, 0, false},
-        {"silent in StartupPath", [](MachineState& s) { s.excelSilentIn = L"StartupPath"; }, L"excel.StartupPath",
-         kNoAnswer, 0, true},
-        {"silent in Quit", [](MachineState& s) { s.excelSilentIn = L"Quit"; }, L"excel.Quit", kNoAnswer, 3, true},
+        {"busy for 4 s at first", [](MachineState& s) { s.excelBusyFor = 4s; }, nullptr, 0, nullptr, 3, true, false},
+        {"refusing its creation", [](MachineState& s) { s.creationRefusals = 1; }, L"CreateObject",
+         kRetryLater, nullptr, 0, false, true},
+        {"busy beyond the minute", [](MachineState& s) { s.excelBusyFor = 10min; }, L"Hwnd", kCallRejected,
+         L"excel.Hwnd", 0, true, true},
+        {"silent at its start", [](MachineState& s) { s.excelSilentIn = L"CreateObject"; }, L"Start excel.application",
+         kNoAnswer, L"CreateObject excel.application", 0, false, true},
+        {"silent in StartupPath", [](MachineState& s) { s.excelSilentIn = L"StartupPath"; }, L"StartupPath",
+         kNoAnswer, L"excel.StartupPath", 0, true, true},
+        {"silent in StartupPath, its window unnamed", [](MachineState& s) {
+             s.excelSilentIn = L"StartupPath";
+             s.excelNamesItsWindow = false;
+         }, L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, true, true},
+        {"silent in Quit", [](MachineState& s) { s.excelSilentIn = L"Quit"; }, L"Quit", kNoAnswer, L"excel.Quit", 3,
+         true, true},
+        {"silent in Quit when a window fails", [](MachineState& s) {
+             s.excelSilentIn = L"Quit";
+             s.windowFailsAt = 1500ms;
+         }, L"WindowProc", 0, nullptr, 3, true, true},
         {"silent for good", [](MachineState& s) {
              s.excelSilentIn = L"StartupPath";
              s.silentCallReturnsWhenEnded = false;
-         }, L"excel.StartupPath", kNoAnswer, 0, false},
+         }, L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MachineState state;
+        // Beside it: another program's hidden Excel from before the run, the user's own started
+        // just after the kit's, and another program's started while the kit waits.
+        state.otherExcels = {{100, -5s}, {101, 1s, /*visible=*/true}, {102, 20s}};
         c.excel(state);
         FakePlatform fake(state);
         RunRecord record;
         auto platform = fake.platform();
+        std::wstring failedIn;
         std::int32_t failure = 0;
         try {
             EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
         } catch (const SetupError& error) {
+            failedIn = error.Operation();
             failure = error.Code();
         }
+        EXPECT_EQ(failedIn, c.failedIn ? c.failedIn : L"");
         EXPECT_EQ(failure, c.failure);
         EXPECT_EQ(record.filesCopied.size(), c.copies);
         const Calls calls = fake.journal.Calls();
-        const auto ended = std::find(calls.begin(), calls.end(), L"End hidden XLMAIN");
-        ASSERT_EQ(ended != calls.end(), c.endedIn != nullptr) << "Excel ended";
-        if (c.endedIn) {
+        const auto ended = std::find(calls.begin(), calls.end(), L"End process 1");
+        EXPECT_EQ(ended != calls.end(), c.ended) << "the kit's own Excel ended";
+        for (const auto* other : {L"End process 100", L"End process 101", L"End process 102"}) {
+            EXPECT_EQ(Count(calls, other), 0) << "another Excel ended";
+        }
+        EXPECT_EQ(Count(calls, L"CreateObject excel.application"), 1) << "Excel's creation asked once";
+        if (c.unanswered) {
             // A minute from the step's first call, not more; then nothing more is asked of it.
-            const auto waited = *fake.journal.TimeOf(L"End hidden XLMAIN") - *fake.journal.TimeOf(c.endedIn);
+            const auto waited = *fake.journal.TimeOf(L"End process 1") - *fake.journal.TimeOf(c.unanswered);
             EXPECT_LE(waited, kExcelAnswerTime);
             EXPECT_GT(waited, kExcelAnswerTime - kBusyRetryPause - 1ms);
             EXPECT_EQ(std::count_if(ended, calls.end(), [](const auto& call) { return call.starts_with(L"excel.") && call != L"excel.Release"; }), 0);
@@ -198,9 +222,9 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
         EXPECT_EQ(Count(calls, L"excel.Release"), c.released ? 1 : 0);
         EXPECT_EQ(Count(calls, L"fso.Release"), Count(calls, L"CreateObject Scripting.FileSystemObject"));
         // A busy Excel is asked again after a pause, not in a spin.
-        const auto asked = Count(calls, L"excel.StartupPath") + Count(calls, L"CreateObject excel.application");
+        const auto asked = Count(calls, L"excel.Hwnd") + Count(calls, L"excel.StartupPath");
         EXPECT_LE(asked, kExcelAnswerTime / kBusyRetryPause + 2);
-        EXPECT_LE(fake.pumpCalls, 2 * asked + 4);
+        EXPECT_LE(fake.pumpCalls, 2 * asked + 8);
     }
 }
 

@@ -37,6 +37,7 @@ Calls FullUninstall() {
         L"FindWindowA XLMAIN",
         L"Show Deleting modeless owner Form1",
         L"CreateObject excel.application",
+        L"excel.Hwnd",
         L"CreateObject Scripting.FileSystemObject",
         L"fso.GetSpecialFolder 0",
         L"folder.Path",
@@ -145,7 +146,7 @@ TEST(UninstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
     const Calls calls = silentFake.journal.Calls();
     const auto quit = std::find(calls.begin(), calls.end(), L"excel.Quit");
     EXPECT_EQ(Calls(quit, calls.end()),
-              (Calls{L"excel.Quit", L"End hidden XLMAIN", L"excel.Release", L"fso.Release", L"folder.Release"}));
+              (Calls{L"excel.Quit", L"End process 1", L"excel.Release", L"fso.Release", L"folder.Release"}));
 }
 
 TEST(UninstallSequence, FailureAtAnyCallStopsThereAndStillQuitsExcel) {

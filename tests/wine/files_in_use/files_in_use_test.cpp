@@ -30,7 +30,7 @@ protected:
     }
 
     void ExpectExcelQuitAndIsGone() const {
-        EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"StartupPath", L"Quit"}));
+        EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));
         excel_.ExpectNothingLeftRunning();
     }
 

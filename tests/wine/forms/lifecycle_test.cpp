@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "core/event_pump.h"
 #include "forms_test_support.h"
 
 namespace qh::testing {
@@ -109,6 +110,14 @@ TEST_F(LifecycleTest, PumpWaitsUntilTheDeadlineWithoutSpinning) {
     EXPECT_GE(elapsed, 300ms);
     EXPECT_LT(elapsed, 600ms);
     EXPECT_LT(calls, 20) << "the pump returned again and again without events";
+
+    // Told to quit, the wait ends at once, and the quit stays queued for whoever runs the loop.
+    ::PostQuitMessage(3);
+    const auto told = forms_->Now();
+    EXPECT_THROW(HandleEventsUntil(*forms_, told + 2s, [] { return false; }), std::runtime_error);
+    EXPECT_LT(forms_->Now() - told, 500ms);
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3);
 }
 
 TEST_F(LifecycleTest, PumpHandlesWhatIsPostedAndReturns) {

@@ -141,6 +141,10 @@ TEST_F(StandInExcelTest, RoundTripReportsTheDefaultFolderQuitsAndJournalsEachSte
     const HWND window = FindExcelWindowOf(processId);
     ASSERT_NE(window, nullptr) << "no XLMAIN window while the automation instance runs";
     EXPECT_FALSE(::IsWindowVisible(window)) << "an automation instance shows its window";
+    // Like Excel's, its Hwnd names that window, as a Long.
+    VariantGuard hwnd;
+    EXPECT_EQ(InvokeByName(*excel, L"Hwnd", DISPATCH_PROPERTYGET, hwnd.get()), S_OK);
+    EXPECT_TRUE((*hwnd).vt == VT_I4 && (*hwnd).lVal == static_cast<LONG>(reinterpret_cast<LONG_PTR>(window)));
 
     auto [read, folder] = GetText(*excel, L"StartupPath");
     EXPECT_EQ(read, S_OK);
@@ -157,8 +161,9 @@ TEST_F(StandInExcelTest, RoundTripReportsTheDefaultFolderQuitsAndJournalsEachSte
     EXPECT_TRUE(WaitForProcessEnd(processId, kEndTimeout)) << "the instance still runs 10 s after its release";
     EXPECT_TRUE(WaitUntilNoExcelWindow(kEndTimeout)) << "the XLMAIN window is still there 10 s after Quit";
     const auto ended = Clock::now();
-    EXPECT_EQ(EventsOf(processId), (std::vector<std::wstring>{L"started automation", L"call StartupPath",
-                                                               L"call Quit", L"quit", L"ended"}));
+    EXPECT_EQ(EventsOf(processId), (std::vector<std::wstring>{L"started automation", L"call Hwnd",
+                                                               L"call StartupPath", L"call Quit", L"quit",
+                                                               L"ended"}));
 
     const auto ms = [](auto duration) {
         return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());

@@ -1,0 +1,40 @@
+#include "core/server_start_note.h"
+
+#include <algorithm>
+
+namespace qh {
+namespace {
+
+// The process clock's units (100 ns).
+constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+
+}  // namespace
+
+ServerStartNote::ServerStartNote(Processes& processes, std::wstring_view programId) : processes_(processes) {
+    try {
+        program_ = processes_.ServerProgramOf(programId);
+        if (!program_.empty()) before_ = processes_.Running(program_);
+    } catch (...) {
+        // Without a note nothing can be told apart later, so nothing will be ended by it.
+        program_.clear();
+    }
+}
+
+int ServerStartNote::EndStartedSince() noexcept {
+    if (program_.empty()) return 0;
+    int ended = 0;
+    try {
+        const std::uint64_t launchedBy = before_.takenAt + kServerLaunchTime.count() * kTicksPerSecond;
+        for (const ProcessStart& process : processes_.Running(program_).processes) {
+            const bool noted = std::find(before_.processes.begin(), before_.processes.end(), process) !=
+                               before_.processes.end();
+            const bool startedForUs = process.startTime >= before_.takenAt && process.startTime <= launchedBy;
+            if (!noted && startedForUs && processes_.EndIfHidden(process)) ++ended;
+        }
+    } catch (...) {
+        // A failure is on its way already; the processes not ended are counted out.
+    }
+    return ended;
+}
+
+}  // namespace qh
