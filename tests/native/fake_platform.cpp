@@ -107,27 +107,28 @@ ProcessSnapshot FakePlatform::Running(std::wstring_view programFileName) {
     return snapshot;
 }
 
-bool FakePlatform::EndIfHidden(const ProcessStart& wanted) noexcept {
+FakeProcess* FakePlatform::FindExcel(const std::function<bool(const FakeProcess&)>& matches) {
     for (auto* processes : {&excelProcesses_, &state_.otherExcels}) {
         for (FakeProcess& process : *processes) {
-            if (process.id == wanted.id && Ticks(process.started) == wanted.startTime && !process.visible) {
-                return EndProcess(process);
-            }
-        }
-    }
-    return false;
-}
-
-std::unique_ptr<HeldProcess> FakePlatform::HoldOwnerOf(std::int32_t window, std::string_view className) {
-    if (className != "XLMAIN") return nullptr;
-    for (auto* processes : {&excelProcesses_, &state_.otherExcels}) {
-        for (FakeProcess& process : *processes) {
-            if (static_cast<std::int32_t>(process.id) + kWindowBase == window && !process.ended) {
-                return std::make_unique<FakeHeldProcess>(*this, process);
-            }
+            if (matches(process)) return &process;
         }
     }
     return nullptr;
+}
+
+bool FakePlatform::EndIfHidden(const ProcessStart& wanted) noexcept {
+    FakeProcess* found = FindExcel([&](const FakeProcess& process) {
+        return process.id == wanted.id && Ticks(process.started) == wanted.startTime && !process.visible;
+    });
+    return found && EndProcess(*found);
+}
+
+std::unique_ptr<HeldProcess> FakePlatform::HoldOwnerOf(std::int32_t window, std::string_view className) {
+    FakeProcess* found = FindExcel([&](const FakeProcess& process) {
+        return static_cast<std::int32_t>(process.id) + kWindowBase == window && !process.ended;
+    });
+    if (!found || className != "XLMAIN") return nullptr;
+    return std::make_unique<FakeHeldProcess>(*this, *found);
 }
 
 bool FakePlatform::EndProcess(FakeProcess& process) noexcept {

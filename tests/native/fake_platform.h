@@ -117,6 +117,8 @@ public:
     bool EndProcess(FakeProcess& process) noexcept;
 
 private:
+    // The first of Excel's processes, the programs' and the others, that `matches` picks.
+    FakeProcess* FindExcel(const std::function<bool(const FakeProcess&)>& matches);
     // Makes the call in progress one that does not come back; throws to leave the member.
     [[noreturn]] void FallSilent();
     // Throws Excel's busy refusal while it is busy.
