@@ -4,6 +4,7 @@
 // one-second pause; the three copies and Excel's Quit. No design tables, forms runtime, exceptions
 // or error report: what the installer's job costs on this platform at the least.
 #include <windows.h>
+#include <tlhelp32.h>
 #include <objbase.h>
 #include <oleauto.h>
 #include <olectl.h>
@@ -153,19 +154,45 @@ void Copy(IDispatch* fileSystem, const std::wstring& source, const std::wstring&
     ::SysFreeString(arguments[2].bstrVal);
 }
 
-// Excel's calls, on a thread of their own as the installer makes them: the start and StartupPath,
-// then, when told, Quit.
+// Excel's calls, on a thread of their own as the installer makes them: the note of the server's
+// processes, the start, Hwnd and its process, StartupPath, then, when told, Quit.
 struct Excel {
     std::wstring startupFolder;
     HANDLE answered = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE quitNow = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
 };
 
+// The note of the server's processes taken before Excel is asked for: its registered program, and
+// each process of it with its start time.
+void NoteServerProcesses(const wchar_t* program) {
+    wchar_t command[MAX_PATH]{};
+    DWORD size = sizeof command;
+    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\{104C49C1-7B9E-4410-8188-2F04669B413B}\\LocalServer32",
+                   nullptr, RRF_RT_REG_SZ, nullptr, command, &size);
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        if (::lstrcmpiW(entry.szExeFile, program) != 0) continue;
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        FILETIME times[4]{};
+        if (process) ::GetProcessTimes(process, &times[0], &times[1], &times[2], &times[3]);
+        if (process) ::CloseHandle(process);
+    }
+    ::CloseHandle(snapshot);
+}
+
 DWORD WINAPI ExcelCalls(void* context) {
     auto& excel = *static_cast<Excel*>(context);
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    NoteServerProcesses(L"StandInExcel.exe");
     IDispatch* object = Create(L"excel.application");
+    HANDLE ownProcess = nullptr;
     if (object) {
+        VARIANT window = Call(object, L"Hwnd", DISPATCH_PROPERTYGET);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<LONG_PTR>(window.lVal)), &owner);
+        ownProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner);
         VARIANT folder = Call(object, L"StartupPath", DISPATCH_PROPERTYGET);
         if (folder.vt == VT_BSTR && folder.bstrVal) excel.startupFolder = folder.bstrVal;
         ::VariantClear(&folder);
@@ -177,6 +204,7 @@ DWORD WINAPI ExcelCalls(void* context) {
         ::VariantClear(&result);
         object->Release();
     }
+    if (ownProcess) ::CloseHandle(ownProcess);
     ::CoUninitialize();
     return 0;
 }
