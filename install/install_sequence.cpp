@@ -36,7 +36,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
     }
 
     {
-        InstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects), nullptr};
+        InstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
 
         std::wstring excelStartupFolder = held.excel.StartupPath();
         std::wstring installerFolder = forms.ProgramFolder();
@@ -60,6 +60,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
         for (const CopyStep& copy : InstallCopies(installerFolder, excelStartupFolder, windowsFolder)) {
             held.fileSystem.CopyFile(copy);
             record.filesCopied.push_back(copy.installedFile);
+            held.fileSystem.MakeInstalled(copy);
         }
 
         held.excel.Quit();

@@ -40,7 +40,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
     ShowProgress(forms, Form::Deleting);
 
     {
-        UninstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects), nullptr};
+        UninstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
 
         held.windowsFolderObject = held.fileSystem.GetSpecialFolder(kWindowsFolder);
         std::wstring windowsFolder = FolderPath(*held.windowsFolderObject);

@@ -15,6 +15,7 @@ struct ActivityWords {
 
 constexpr ActivityWords kActivities[] = {
     {Activity::StartingExcel, L"Starting Excel to find its start-up folder"},
+    {Activity::StartingScriptingRuntime, L"Starting Windows' scripting runtime to work with the files"},
     {Activity::ReadingStartupFolder, L"Asking Excel for its start-up folder"},
     {Activity::FindingInstallerFolder, L"Finding the folder the installer runs from"},
     {Activity::FindingWindowsFolder, L"Finding the Windows folder"},
@@ -38,6 +39,9 @@ constexpr KindWords kKinds[] = {
     {FailureKind::FileNotFound, L"The file was not found.", nullptr},
     {FailureKind::NotOnMedium, L"The file is not on the installation medium.",
      L"Copy the whole installation medium again, then run the installer from the copy."},
+    {FailureKind::NotExtracted, L"The installer was started from inside a zip archive, without the files beside it.",
+     L"Extract all the files of the zip first (right-click it, Extract All), then run the installer from the "
+     L"extracted folder."},
     {FailureKind::FolderMissing, L"The folder does not exist.", nullptr},
     {FailureKind::NoFolder, L"The system named no folder, so there is no place for the files.", nullptr},
     {FailureKind::ReadOnly, L"The file is read-only.",
@@ -53,6 +57,8 @@ constexpr KindWords kKinds[] = {
      L"Run the {program} again in a few minutes."},
     {FailureKind::ExcelSilent, L"Excel stopped answering: it gave no answer within a minute.",
      L"Start Excel by hand, answer whatever it asks and close it, then run the {program} again."},
+    {FailureKind::NoScriptingRuntime, L"Windows' scripting runtime (scrrun.dll) is missing or turned off on this computer.",
+     L"Ask an administrator to register it (regsvr32 scrrun.dll), then run the {program} again."},
 };
 
 std::wstring Filled(std::wstring text, const std::wstring& name, Program program) {

@@ -1,20 +1,36 @@
 #include "core/file_system.h"
 
 #include <algorithm>
+#include <cwctype>
 
 #include "core/setup_error.h"
 
 namespace qh {
 namespace {
 
-constexpr std::int32_t kReadOnlyAttribute = 1;
-
 const Doing kFindingWindowsFolder{Activity::FindingWindowsFolder, {}, {}};
+
+AutomationPtr StartScriptingRuntime(AutomationFactory& objects) {
+    try {
+        return objects.CreateObject(kFileSystemProgramId);
+    } catch (SetupError& failure) {
+        // Hardened machines may have it unregistered; nothing to do with Excel.
+        failure.SetDoing({Activity::StartingScriptingRuntime, {}, {}});
+        failure.SetKind(FailureKind::NoScriptingRuntime);
+        throw;
+    }
+}
+
+bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
+    if (folder.empty() || path.size() <= folder.size() || path[folder.size()] != L'\\') return false;
+    return std::equal(folder.begin(), folder.end(), path.begin(),
+                      [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
+}
 
 }  // namespace
 
-FileSystemObject::FileSystemObject(AutomationFactory& objects)
-    : fileSystem_(objects.CreateObject(kFileSystemProgramId)) {}
+FileSystemObject::FileSystemObject(AutomationFactory& objects, FileDetails& files)
+    : files_(files), fileSystem_(StartScriptingRuntime(objects)) {}
 
 AutomationPtr FileSystemObject::GetSpecialFolder(std::int32_t which) {
     return While(kFindingWindowsFolder, [&] {
@@ -24,16 +40,29 @@ AutomationPtr FileSystemObject::GetSpecialFolder(std::int32_t which) {
 
 void FileSystemObject::CopyFile(const CopyStep& copy) {
     try {
+        // Windows refuses to replace a read-only or hidden file; an install means to replace it.
+        files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute | kHiddenAttribute);
         fileSystem_->Call(L"CopyFile", {copy.source, copy.destination, true});
     } catch (SetupError& failure) {
         failure.SetDoing({copy.activity, FileNameOf(copy.source), {L"from " + copy.source, L"to " + copy.destination}});
-        // A missing target folder is "path not found": this is the source.
-        if (failure.Kind() == FailureKind::FileNotFound) failure.SetKind(FailureKind::NotOnMedium);
-        if (failure.Kind() == FailureKind::AccessDenied && IsReadOnly(copy.installedFile)) {
-            failure.SetKind(FailureKind::ReadOnly);
+        // A missing target folder is "path not found": this is the source. Windows runs a program
+        // opened inside a zip archive from the temporary folder, without the files beside it.
+        if (failure.Kind() == FailureKind::FileNotFound) {
+            failure.SetKind(RunsFromTemporaryFolder(copy.source) ? FailureKind::NotExtracted : FailureKind::NotOnMedium);
         }
+        Explain(failure, copy.installedFile);
         throw;
     }
+}
+
+void FileSystemObject::MakeInstalled(const CopyStep& copy) {
+    While({copy.activity, FileNameOf(copy.source), {copy.installedFile}}, [&] {
+        // A copy takes along its source's download mark (a marked help file opens with blank
+        // pages) and its Read-only attribute (every file on a disc has it, and the uninstaller
+        // could not remove the copy). The copy is a file the user chose to install.
+        files_.RemoveStream(copy.installedFile, kDownloadMarkStream);
+        files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute);
+    });
 }
 
 bool FileSystemObject::FileExists(const std::wstring& path) {
@@ -55,7 +84,7 @@ void FileSystemObject::DeleteFile(const std::wstring& path) {
         fileSystem_->Call(L"DeleteFile", {path});
     } catch (SetupError& failure) {
         failure.SetDoing({Activity::RemovingFile, FileNameOf(path), {path}});
-        if (failure.Kind() == FailureKind::AccessDenied && IsReadOnly(path)) failure.SetKind(FailureKind::ReadOnly);
+        Explain(failure, path);
         throw;
     }
 }
@@ -68,6 +97,23 @@ bool FileSystemObject::IsReadOnly(const std::wstring& path) noexcept {
         const Value attributes = file->Get(L"Attributes");
         const auto* bits = std::get_if<std::int32_t>(&attributes);
         return bits && (*bits & kReadOnlyAttribute) != 0;
+    } catch (...) {
+        return false;
+    }
+}
+
+void FileSystemObject::Explain(SetupError& failure, const std::wstring& target) noexcept {
+    const FailureKind kind = failure.Kind();
+    if (kind == FailureKind::AccessDenied && IsReadOnly(target)) {
+        failure.SetKind(FailureKind::ReadOnly);
+    } else if ((kind == FailureKind::AccessDenied || kind == FailureKind::Other) && files_.IsInUse(target)) {
+        failure.SetKind(FailureKind::InUse);
+    }
+}
+
+bool FileSystemObject::RunsFromTemporaryFolder(const std::wstring& source) noexcept {
+    try {
+        return StartsWithFolder(source, NormaliseFolderPath(files_.TemporaryFolder()));
     } catch (...) {
         return false;
     }

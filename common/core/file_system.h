@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "core/automation.h"
+#include "core/file_details.h"
 #include "core/file_set.h"
+#include "core/setup_error.h"
 
 namespace qh {
 
@@ -16,12 +18,17 @@ inline constexpr std::int32_t kWindowsFolder = 0;
 
 class FileSystemObject {
 public:
-    explicit FileSystemObject(AutomationFactory& objects);
+    // Starts the scripting runtime's object; `files` does what it cannot.
+    FileSystemObject(AutomationFactory& objects, FileDetails& files);
 
     // The folder object for a special folder; the caller keeps it for the rest of its run.
     AutomationPtr GetSpecialFolder(std::int32_t which);
-    // CopyFile(source, destination, True): overwrites an existing copy.
+    // CopyFile(source, destination, True): overwrites an existing copy, even a read-only or
+    // hidden one.
     void CopyFile(const CopyStep& copy);
+    // Makes the copy a fresh file of the kit's own: without the download mark and the Read-only
+    // attribute it may have brought along from the medium.
+    void MakeInstalled(const CopyStep& copy);
     bool FileExists(const std::wstring& path);
     bool FolderExists(const std::wstring& path);
     // Creates one folder; the folder above it must exist.
@@ -34,7 +41,11 @@ public:
 private:
     // Whether a refusal of access was down to the file's read-only attribute.
     bool IsReadOnly(const std::wstring& path) noexcept;
+    // What a refused copy or removal of `target` was down to, where the error number does not say.
+    void Explain(SetupError& failure, const std::wstring& target) noexcept;
+    bool RunsFromTemporaryFolder(const std::wstring& source) noexcept;
 
+    FileDetails& files_;
     AutomationPtr fileSystem_;
 };
 

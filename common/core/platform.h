@@ -2,6 +2,7 @@
 // The services a setup sequence runs on.
 #include "core/automation.h"
 #include "core/call_thread.h"
+#include "core/file_details.h"
 #include "core/forms.h"
 #include "core/processes.h"
 #include "core/window_lookup.h"
@@ -16,6 +17,7 @@ struct Platform {
     CallThread& excelCalls;
     // Where the Excel this run started is ended, and no other.
     Processes& processes;
+    FileDetails& files;
 };
 
 }  // namespace qh

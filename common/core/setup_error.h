@@ -12,6 +12,7 @@ namespace qh {
 enum class Activity {
     Unknown,
     StartingExcel,
+    StartingScriptingRuntime,
     ReadingStartupFolder,
     FindingInstallerFolder,
     FindingWindowsFolder,
@@ -35,6 +36,7 @@ enum class FailureKind {
     Other,
     FileNotFound,
     NotOnMedium,   // a file the installer copies is not beside it
+    NotExtracted,  // nor is it when the installer runs from inside a zip archive
     FolderMissing,
     NoFolder,      // the system named an empty folder
     ReadOnly,
@@ -44,6 +46,7 @@ enum class FailureKind {
     ExcelCannotStart,
     ExcelBusy,
     ExcelSilent,
+    NoScriptingRuntime,
 };
 
 // The kind the system's error number (an HRESULT, a scripting error, a Win32 error) stands for.

@@ -12,6 +12,7 @@
 #include "forms/designs.h"
 #include "forms/forms_runtime.h"
 #include "win32/find_window_lookup.h"
+#include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
 namespace qh::win32 {
@@ -65,7 +66,8 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
         DispatchFactory objects;
         Win32CallThread excelCalls;
         Win32Processes processes;
-        Platform platform{windows, objects, runtime, excelCalls, processes};
+        Win32FileDetails files;
+        Platform platform{windows, objects, runtime, excelCalls, processes, files};
         try {
             const Outcome outcome = program.run(platform, record);
             // A window procedure may have failed where no pump came after it to pass it on.

@@ -22,6 +22,7 @@
 #include "win32/dispatch_automation.h"
 #include "forms/forms_runtime.h"
 #include "win32/find_window_lookup.h"
+#include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
 namespace {
@@ -79,7 +80,8 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     qh::win32::DispatchFactory objects;
     qh::win32::Win32CallThread excelCalls;
     qh::win32::Win32Processes processes;
-    qh::Platform platform{windows, objects, forms, excelCalls, processes};
+    qh::win32::Win32FileDetails files;
+    qh::Platform platform{windows, objects, forms, excelCalls, processes, files};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);

@@ -131,6 +131,18 @@ std::unique_ptr<HeldProcess> FakePlatform::HoldOwnerOf(std::int32_t window, std:
     return std::make_unique<FakeHeldProcess>(*this, *found);
 }
 
+bool FakePlatform::RemoveStream(const std::wstring& file, std::wstring_view stream) {
+    journal.Record(L"RemoveStream " + std::wstring(stream) + L" " + file);
+    return state_.markedFiles.erase(file) == 1;
+}
+
+bool FakePlatform::ClearAttributes(const std::wstring& file, std::uint32_t attributes) {
+    journal.Record(L"ClearAttributes " + std::to_wstring(attributes) + L" " + file);
+    if (state_.existingFiles.count(file) == 0) return false;
+    state_.attributes[file] &= ~attributes;
+    return true;
+}
+
 bool FakePlatform::EndProcess(FakeProcess& process) noexcept {
     if (process.ended) return false;
     process.ended = true;
@@ -190,6 +202,9 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
         });
     }
     if (programId == L"Scripting.FileSystemObject") {
+        if (state_.scriptingRuntimeMissing) {
+            throw SetupError(L"Start", std::wstring(programId), static_cast<std::int32_t>(0x800401F3), L"Invalid class string");
+        }
         return std::make_unique<FakeObject>(
             journal, L"fso", [this](std::wstring_view member, const std::vector<Argument>& arguments) -> Value {
                 if (member == L"GetSpecialFolder") {
@@ -211,10 +226,19 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                 }
                 if (member == L"DeleteFile") state_.existingFiles.erase(path);
                 if (member == L"CopyFile") {
-                    const std::wstring target = Text(arguments.at(1));
-                    if (missing.count(NormaliseFolderPath(target)) == 1) pathNotFound();
-                    const std::wstring name = path.substr(path.rfind(L'\\') + 1);
-                    state_.existingFiles.insert(target + name);
+                    const std::wstring target = Text(arguments.at(1)) + FileNameOf(path);
+                    if (state_.missingSources.count(path) == 1) {
+                        throw SetupError(L"CopyFile", {}, static_cast<std::int32_t>(0x800A0035), L"File not found");
+                    }
+                    if (missing.count(ParentFolder(target)) == 1) pathNotFound();
+                    // As Windows: a read-only or hidden file is not replaced, nor one held open.
+                    const bool guarded = state_.existingFiles.count(target) == 1 && (state_.attributes[target] & 3) != 0;
+                    if (guarded || state_.filesInUse.count(target) == 1) {
+                        throw SetupError(L"CopyFile", {}, static_cast<std::int32_t>(0x800A0046), L"Permission denied");
+                    }
+                    state_.existingFiles.insert(target);
+                    state_.attributes[target] = state_.attributes[path];
+                    if (state_.markedFiles.count(path) == 1) state_.markedFiles.insert(target);
                 }
                 return std::monostate{};
             });

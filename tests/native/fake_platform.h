@@ -12,6 +12,7 @@
 
 #include "core/automation.h"
 #include "core/call_thread.h"
+#include "core/file_details.h"
 #include "core/forms.h"
 #include "core/platform.h"
 #include "core/processes.h"
@@ -60,6 +61,12 @@ struct MachineState {
     std::wstring programFolder = L"E:\\Setup";
     std::set<std::wstring> existingFiles;
     std::set<std::wstring> missingFolders;  // every other folder exists
+    std::map<std::wstring, std::uint32_t> attributes;  // of files that have any; a copy takes its source's
+    std::set<std::wstring> markedFiles;     // downloaded: with a Zone.Identifier stream, which a copy takes along
+    std::set<std::wstring> missingSources;  // not on the medium
+    std::set<std::wstring> filesInUse;      // held open by another program
+    std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
+    bool scriptingRuntimeMissing = false;
     std::deque<bool> excelWindowLooks;  // answers of successive window lookups; then false
     std::map<Form, std::deque<UserAction>> answers;  // per dialog, successive actions
 
@@ -79,11 +86,12 @@ class FakePlatform : public WindowLookup,
                      public AutomationFactory,
                      public FormsRuntime,
                      public CallThread,
-                     public Processes {
+                     public Processes,
+                     public FileDetails {
 public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
 
-    Platform platform() { return Platform{*this, *this, *this, *this, *this}; }
+    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this}; }
     Journal journal;
     MachineState& state() { return state_; }
 
@@ -115,6 +123,11 @@ public:
     std::unique_ptr<HeldProcess> HoldOwnerOf(std::int32_t window, std::string_view className) override;
     // Ends it; false when it had ended already.
     bool EndProcess(FakeProcess& process) noexcept;
+    // FileDetails: "RemoveStream <stream> <file>", "ClearAttributes <bits> <file>"
+    bool RemoveStream(const std::wstring& file, std::wstring_view stream) override;
+    bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) override;
+    bool IsInUse(const std::wstring& file) noexcept override { return state_.filesInUse.count(file) == 1; }
+    std::wstring TemporaryFolder() override { return state_.temporaryFolder; }
 
 private:
     // The first of Excel's processes, the programs' and the others, that `matches` picks.

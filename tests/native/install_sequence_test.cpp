@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 #include "core/excel_instance.h"
+#include "core/file_details.h"
 #include "core/setup_error.h"
 #include "failure_injection.h"
 #include "fake_platform.h"
@@ -31,9 +34,18 @@ const Calls kFullInstall = {
     L"folder.Path",
     L"Show Copying modeless owner Form1",
     L"fso.FolderExists C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART",
+    L"ClearAttributes 3 C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Macro.xls",
     L"fso.CopyFile E:\\Setup\\QZ Macro.xls C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\ True",
+    L"RemoveStream Zone.Identifier C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Macro.xls",
+    L"ClearAttributes 1 C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Macro.xls",
+    L"ClearAttributes 3 C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
     L"fso.CopyFile E:\\Setup\\QZ Function.xla C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\ True",
+    L"RemoveStream Zone.Identifier C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
+    L"ClearAttributes 1 C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
+    L"ClearAttributes 3 C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"fso.CopyFile E:\\Setup\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True",
+    L"RemoveStream Zone.Identifier C:\\Windows\\Help\\QuenzoHalvorn.chm",
+    L"ClearAttributes 1 C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"excel.Quit",
     L"excel.Release",
     L"folder.Release",
@@ -54,7 +66,7 @@ TEST(InstallSequence, FullRunMakesExactlyTheseCallsInThisOrder) {
                      L"C:\\Windows\\Help\\QuenzoHalvorn.chm"}));
     // The progress window paints for a second before the first file is touched.
     const auto shown = fake.journal.TimeOf(L"Show Copying modeless owner Form1");
-    const auto firstCopy = fake.journal.TimeOf(kFullInstall[11]);
+    const auto firstCopy = fake.journal.TimeOf(kFullInstall[12]);
     ASSERT_TRUE(shown && firstCopy);
     EXPECT_EQ(*firstCopy - *shown, 1000ms);
 }
@@ -68,10 +80,13 @@ TEST(InstallSequence, FoldersWithTrailingBackslashOrAtADriveRootGiveSingleBacksl
     RunRecord record;
     auto platform = fake.platform();
     RunInstall(platform, record);
-    const Calls calls = fake.journal.Calls();
-    EXPECT_EQ(calls[11], L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True");
-    EXPECT_EQ(calls[12], L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True");
-    EXPECT_EQ(calls[13], L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True");
+    Calls copies;
+    for (const auto& call : fake.journal.Calls()) {
+        if (call.starts_with(L"fso.CopyFile")) copies.push_back(call);
+    }
+    EXPECT_EQ(copies, (Calls{L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True",
+                             L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True",
+                             L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True"}));
 }
 
 TEST(InstallSequence, CancelAtTheExcelPromptEndsBeforeAnyChangeOrExcelInstance) {
@@ -127,7 +142,7 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
     auto platform = fake.platform();
     EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
     const Calls calls = fake.journal.Calls();
-    const auto firstCopy = std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"fso.CopyFile"); });
+    const auto firstCopy = std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"ClearAttributes"); });
     EXPECT_EQ(Calls(calls.begin() + 10, firstCopy),
               (Calls{L"fso.FolderExists " + startup, L"fso.FolderExists " + excel,
                      L"fso.FolderExists C:\\Users\\ann\\AppData\\Roaming\\Microsoft", L"fso.CreateFolder " + excel,
@@ -225,6 +240,67 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
         const auto asked = Count(calls, L"excel.Hwnd") + Count(calls, L"excel.StartupPath");
         EXPECT_LE(asked, kExcelAnswerTime / kBusyRetryPause + 2);
         EXPECT_LE(fake.pumpCalls, 2 * asked + 8);
+    }
+}
+
+// Files as real media bring them: downloaded (marked), from a disc (read-only), over copies made
+// read-only or hidden; and the failures a user can act on: a copy held open, the installer run
+// from inside a zip, the scripting runtime missing, a mark that cannot be removed.
+TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
+    const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\";
+    const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
+    const std::wstring zip = L"C:\\Users\\ann\\AppData\\Local\\Temp\\Temp1_QuenzoHalvorn.zip";
+    const auto markIsStuck = std::find(kFullInstall.begin(), kFullInstall.end(), L"RemoveStream Zone.Identifier " + help);
+    const struct {
+        const char* name;
+        std::function<void(MachineState&, fake::Journal&)> medium;
+        std::optional<FailureKind> failure;
+        const wchar_t* failedOn;
+        std::size_t copies;
+    } cases[] = {
+        {"downloaded, from a disc, over hidden and read-only copies", [&](MachineState& s, fake::Journal&) {
+             for (const wchar_t* name : {L"QZ Macro.xls", L"QZ Function.xla", L"QuenzoHalvorn.chm"}) {
+                 s.markedFiles.insert(L"E:\\Setup\\" + std::wstring(name));
+                 s.attributes[L"E:\\Setup\\" + std::wstring(name)] = kReadOnlyAttribute;
+             }
+             s.existingFiles = {help, startup + L"QZ Macro.xls"};
+             s.attributes[help] = kReadOnlyAttribute | kHiddenAttribute;
+             s.attributes[startup + L"QZ Macro.xls"] = kReadOnlyAttribute;
+         }, std::nullopt, nullptr, 3},
+        {"a copy held open", [&](MachineState& s, fake::Journal&) { s.filesInUse = {help}; }, FailureKind::InUse,
+         L"QuenzoHalvorn.chm", 2},
+        {"run from inside a zip", [&](MachineState& s, fake::Journal&) {
+             s.programFolder = zip;
+             s.missingSources = {zip + L"\\QZ Macro.xls"};
+         }, FailureKind::NotExtracted, L"QZ Macro.xls", 0},
+        {"a medium without its files", [&](MachineState& s, fake::Journal&) { s.missingSources = {L"E:\\Setup\\QZ Macro.xls"}; },
+         FailureKind::NotOnMedium, L"QZ Macro.xls", 0},
+        {"no scripting runtime", [&](MachineState& s, fake::Journal&) { s.scriptingRuntimeMissing = true; },
+         FailureKind::NoScriptingRuntime, L"", 0},
+        {"a mark that cannot be removed", [&](MachineState&, fake::Journal& j) {
+             j.failAt = static_cast<std::size_t>(markIsStuck - kFullInstall.begin());
+         }, FailureKind::Other, L"QuenzoHalvorn.chm", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MachineState state;
+        FakePlatform fake(state);
+        c.medium(fake.state(), fake.journal);
+        RunRecord record;
+        auto platform = fake.platform();
+        try {
+            EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+            EXPECT_FALSE(c.failure) << "no failure";
+        } catch (const SetupError& error) {
+            EXPECT_EQ(error.Kind(), c.failure);
+            EXPECT_EQ(error.WhatWasDoing().name, c.failedOn);
+        }
+        EXPECT_EQ(record.filesCopied.size(), c.copies);
+        if (c.failure) continue;
+        for (const auto& installed : record.filesCopied) {
+            EXPECT_EQ(fake.state().markedFiles.count(installed), 0u) << "marked as downloaded";
+            EXPECT_EQ(fake.state().attributes[installed], 0u) << "read-only or hidden";
+        }
     }
 }
 

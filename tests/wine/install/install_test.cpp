@@ -43,15 +43,46 @@ TEST_F(Installer, FreshInstallCopiesTheThreeFilesUnderTheirNamesAndQuitsExcel) {
     excel_.ExpectNothingLeftRunning();
 }
 
-TEST_F(Installer, ExistingCopiesAreOverwrittenSilently) {
+fs::path DownloadMark(const fs::path& file) { return file.wstring() + L":Zone.Identifier"; }
+
+bool HasDownloadMark(const fs::path& file) {
+    win32::UniqueKernelHandle stream(::CreateFileW(DownloadMark(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr));
+    return stream.get() != INVALID_HANDLE_VALUE;
+}
+
+// Existing copies are replaced, even read-only or hidden ones, and a medium that was downloaded
+// (its files marked) or is a disc (its files read-only) gives copies of the kit's own: unmarked
+// and writable, which a second install and the uninstaller replace and remove. Wine's CopyFile
+// takes neither mark nor attributes along, but keeps the mark of a file it overwrites.
+TEST_F(Installer, ExistingCopiesAreOverwrittenAndCopiesFromADownloadOrADiscAreTheKitsOwn) {
     Medium medium(mediumFolder_.path());
     const std::vector<char> old = {'o', 'l', 'd'};
-    WriteBytes(excel_.startupFolder() / kMacroWorkbook, old);
-    WriteBytes(excel_.startupFolder() / kAddInWorkbook, old);
-    WriteBytes(installedHelp_, old);
-    Process installer = StartFromMedium(medium, Program::Installer);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
-    ExpectInstalledFrom(medium, excel_.startupFolder());
+    const std::vector<fs::path> installed = {excel_.startupFolder() / kMacroWorkbook,
+                                             excel_.startupFolder() / kAddInWorkbook, installedHelp_};
+    for (const auto& file : installed) {
+        WriteBytes(file, old);
+        WriteBytes(DownloadMark(file), {'Z', '=', '3'});
+        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    }
+    for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook, kHelpFile}) {
+        WriteBytes(DownloadMark(medium.folder() / name), {'Z', '=', '3'});
+        ::SetFileAttributesW((medium.folder() / name).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        EXPECT_EQ(RunInstallerToEnd(medium), kCompleted);
+        ExpectInstalledFrom(medium, excel_.startupFolder());
+        for (const auto& file : installed) {
+            EXPECT_FALSE(HasDownloadMark(file)) << file.string();
+            EXPECT_EQ(::GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u) << file.string();
+        }
+    }
+    EXPECT_TRUE(HasDownloadMark(medium.folder() / kHelpFile)) << "the medium keeps its own mark";
+    EXPECT_NE(::GetFileAttributesW((medium.folder() / kHelpFile).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook, kHelpFile}) {
+        ::SetFileAttributesW((medium.folder() / name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 TEST_F(Installer, AsksAgainWhileExcelRunsAndGoesOnOnceItIsClosed) {
@@ -86,21 +117,34 @@ TEST_F(Installer, CancelAtTheExcelPromptChangesNothingAndStartsNoExcel) {
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 0u);
 }
 
+// A medium without a file, and an installer run from the temporary folder, where Windows puts
+// a program opened inside a zip archive.
 TEST_F(Installer, MissingSourceFileIsReportedEarlierCopiesStayAndExcelQuits) {
-    Medium medium(mediumFolder_.path());
-    medium.RemoveFile(kAddInWorkbook);
-    Process installer = StartFromMedium(medium, Program::Installer);
-    HWND box = WaitForReport(installer);
-    ExpectReportInFront(box);
-    const std::wstring report = DismissReport(box);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
-    EXPECT_TRUE(Contains(report, (medium.folder() / kAddInWorkbook).wstring())) << report;
-    EXPECT_TRUE(Contains(report, L"The file is not on the installation medium.")) << report;
-    EXPECT_TRUE(Contains(report, (excel_.startupFolder() / kMacroWorkbook).wstring())) << "names what is in place: " << report;
-    EXPECT_EQ(FileNamesIn(excel_.startupFolder()), (std::vector<std::wstring>{kMacroWorkbook}));
-    EXPECT_FALSE(fs::exists(installedHelp_));
-    EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));
-    excel_.ExpectNothingLeftRunning();
+    const struct {
+        const char* name;
+        fs::path folder;
+        const wchar_t* why;
+    } cases[] = {{"on a drive", fs::path(), L"The file is not on the installation medium."},
+                 {"inside a zip", mediumFolder_.path(), L"Extract all the files of the zip first"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& file : {excel_.startupFolder() / kMacroWorkbook, installedHelp_}) fs::remove(file);
+        excel_.settings.SetJournal();
+        Medium medium(c.folder);
+        medium.RemoveFile(kAddInWorkbook);
+        Process installer = StartFromMedium(medium, Program::Installer);
+        HWND box = WaitForReport(installer);
+        ExpectReportInFront(box);
+        const std::wstring report = DismissReport(box);
+        EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
+        EXPECT_TRUE(Contains(report, (medium.folder() / kAddInWorkbook).wstring())) << report;
+        EXPECT_TRUE(Contains(report, c.why)) << report;
+        EXPECT_TRUE(Contains(report, (excel_.startupFolder() / kMacroWorkbook).wstring())) << "names what is in place: " << report;
+        EXPECT_EQ(FileNamesIn(excel_.startupFolder()), (std::vector<std::wstring>{kMacroWorkbook}));
+        EXPECT_FALSE(fs::exists(installedHelp_));
+        EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));
+        excel_.ExpectNothingLeftRunning();
+    }
 }
 
 // Moves the Windows folder's Help folder aside for one test.

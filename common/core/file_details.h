@@ -1,0 +1,31 @@
+#pragma once
+// What the scripting runtime does not reach: a file's named streams and attributes, whether
+// another program holds it open, and the user's temporary folder.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qh {
+
+// File attributes, by the system's own bits.
+inline constexpr std::uint32_t kReadOnlyAttribute = 0x1;
+inline constexpr std::uint32_t kHiddenAttribute = 0x2;
+
+// The stream in which Windows marks a file that came from the internet.
+inline constexpr std::wstring_view kDownloadMarkStream = L"Zone.Identifier";
+
+class FileDetails {
+public:
+    virtual ~FileDetails() = default;
+    // Removes the file's stream of this name; false when it has none. A failure is a SetupError.
+    virtual bool RemoveStream(const std::wstring& file, std::wstring_view stream) = 0;
+    // Clears those of `attributes` that are set; false when the file does not exist. A failure is
+    // a SetupError.
+    virtual bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) = 0;
+    // Whether another program holds the file open so that it can be neither written nor deleted.
+    virtual bool IsInUse(const std::wstring& file) noexcept = 0;
+    // The user's temporary folder, where Windows runs a program opened inside a zip archive.
+    virtual std::wstring TemporaryFolder() = 0;
+};
+
+}  // namespace qh

@@ -1,0 +1,65 @@
+#include "win32/win32_file_details.h"
+
+#include <windows.h>
+
+#include "win32/unique_handle.h"
+#include "win32/win32_error.h"
+
+namespace qh::win32 {
+namespace {
+
+// No such file, or a file system without named streams (FAT on a USB stick): nothing to do.
+bool IsAbsent(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
+[[noreturn]] void ThrowError(DWORD error, std::wstring_view operation, std::wstring_view argument) {
+    ::SetLastError(error);
+    ThrowLastError(operation, argument);
+}
+
+}  // namespace
+
+bool Win32FileDetails::RemoveStream(const std::wstring& file, std::wstring_view stream) {
+    const std::wstring path = file + L":" + std::wstring(stream);
+    if (::DeleteFileW(path.c_str())) return true;
+    const DWORD error = ::GetLastError();
+    if (IsAbsent(error)) return false;
+    ThrowError(error, L"DeleteFileW", path);
+}
+
+bool Win32FileDetails::ClearAttributes(const std::wstring& file, std::uint32_t attributes) {
+    const DWORD present = ::GetFileAttributesW(file.c_str());
+    if (present == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+        ThrowError(error, L"GetFileAttributesW", file);
+    }
+    if ((present & attributes) == 0) return true;
+    const DWORD kept = present & ~static_cast<DWORD>(attributes);
+    if (!::SetFileAttributesW(file.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL)) {
+        ThrowLastError(L"SetFileAttributesW", file);
+    }
+    return true;
+}
+
+bool Win32FileDetails::IsInUse(const std::wstring& file) noexcept {
+    // Everything shared: only a program that holds the file against writing or deleting refuses.
+    const UniqueKernelHandle opened(::CreateFileW(file.c_str(), GENERIC_WRITE | DELETE,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (opened.get() != INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+std::wstring Win32FileDetails::TemporaryFolder() {
+    wchar_t folder[MAX_PATH + 1]{};
+    const DWORD length = ::GetTempPathW(static_cast<DWORD>(std::size(folder)), folder);
+    if (length == 0 || length > MAX_PATH) ThrowLastError(L"GetTempPathW");
+    return std::wstring(folder, length);
+}
+
+}  // namespace qh::win32

@@ -1,0 +1,15 @@
+#pragma once
+#include "core/file_details.h"
+
+namespace qh::win32 {
+
+// Streams, attributes and sharing through the file functions themselves.
+class Win32FileDetails final : public FileDetails {
+public:
+    bool RemoveStream(const std::wstring& file, std::wstring_view stream) override;
+    bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) override;
+    bool IsInUse(const std::wstring& file) noexcept override;
+    std::wstring TemporaryFolder() override;
+};
+
+}  // namespace qh::win32
