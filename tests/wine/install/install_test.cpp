@@ -78,6 +78,10 @@ TEST_F(Installer, ExistingCopiesAreOverwrittenAndCopiesFromADownloadOrADiscAreTh
             EXPECT_EQ(::GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u) << file.string();
         }
     }
+    Process uninstaller = StartFromMedium(medium, Program::Uninstaller);
+    Press(WaitForDesign(uninstaller, kUnInstallText), L"Ok");
+    EXPECT_EQ(WaitForExit(uninstaller, kRunTimeout), kCompleted);
+    for (const auto& file : installed) EXPECT_FALSE(fs::exists(file)) << file.string();
     EXPECT_TRUE(HasDownloadMark(medium.folder() / kHelpFile)) << "the medium keeps its own mark";
     EXPECT_NE(::GetFileAttributesW((medium.folder() / kHelpFile).c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook, kHelpFile}) {
