@@ -22,5 +22,8 @@ function(qh_windows_program target)
     # A release program carries no symbols: the static runtime's debug sections alone are
     # about two thirds of the file.
     target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
+    # Terminal-Server aware, as Visual Studio's linker marks a program by default: on a Remote
+    # Desktop server the program sees the real Windows folder, not a per-user copy of it.
+    target_link_options(${target} PRIVATE -Wl,--tsaware)
   endif()
 endfunction()

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "core/failure_report.h"
 #include "core/platform.h"
@@ -11,20 +12,66 @@
 #include "win32/dispatch_automation.h"
 #include "forms/designs.h"
 #include "forms/forms_runtime.h"
+#include "forms/form_window.h"
 #include "win32/find_window_lookup.h"
+#include "win32/unique_handle.h"
+#include "win32/win32_error.h"
 #include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
 namespace qh::win32 {
 namespace {
 
-// Owned by the start-up window while that is on screen, the report comes to the front also when
+// Owned by the start-up window while that is on screen, a message comes to the front also when
 // the program was started from a browser or a console.
-void ShowReport(const std::wstring& text, HWND startupWindow) {
+void ShowMessage(const std::wstring& text, HWND startupWindow, UINT icon) {
     const HWND owner = startupWindow && ::IsWindowVisible(startupWindow) ? startupWindow : nullptr;
     const std::wstring caption(forms::kProductCaption);
     ::MessageBoxW(owner, text.c_str(), caption.c_str(),
-                  MB_OK | MB_ICONERROR | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL));
+                  MB_OK | icon | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL));
+}
+
+void ShowReport(const std::wstring& text, HWND startupWindow) { ShowMessage(text, startupWindow, MB_ICONERROR); }
+
+// Both programs, one run at a time in a session: a second one would find the first one's hidden
+// Excel and ask the user to close an Excel they cannot see.
+constexpr wchar_t kOneRunMutex[] = L"Local\\QuenzoHalvornSetupRun";
+
+// Owns the session's run while it is held.
+class OneRunAtATime {
+public:
+    OneRunAtATime() : mutex_(::CreateMutexW(nullptr, TRUE, kOneRunMutex)) {
+        ThrowLastErrorIfNull(mutex_.get(), L"CreateMutexW", kOneRunMutex);
+        owned_ = ::GetLastError() != ERROR_ALREADY_EXISTS;
+    }
+    OneRunAtATime(const OneRunAtATime&) = delete;
+    OneRunAtATime& operator=(const OneRunAtATime&) = delete;
+    ~OneRunAtATime() {
+        if (owned_) ::ReleaseMutex(mutex_.get());
+    }
+    bool Owned() const noexcept { return owned_; }
+
+private:
+    UniqueKernelHandle mutex_;
+    bool owned_ = false;
+};
+
+// The window of the run in progress that the user last saw: the topmost visible one of the kit.
+void BringRunningSetupToFront() noexcept {
+    HWND shown = nullptr;
+    ::EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            wchar_t className[32]{};
+            ::GetClassNameW(window, className, static_cast<int>(std::size(className)));
+            if (std::wstring_view(className) != forms::kFormClass || !::IsWindowVisible(window) ||
+                !::IsWindowEnabled(window)) {
+                return TRUE;
+            }
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    if (shown) ::SetForegroundWindow(shown);
 }
 
 std::wstring Widen(const char* text) {
@@ -59,6 +106,14 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     record.program = program.program;
     std::exception_ptr failure;
     try {
+        const OneRunAtATime run;
+        if (!run.Owned()) {
+            BringRunningSetupToFront();
+            ShowMessage(L"Quenzo Halvorn setup is already running.\r\n\r\nFinish it, or cancel it, before you start "
+                        L"the installer or the uninstaller again.",
+                        nullptr, MB_ICONINFORMATION);
+            return kExitAlreadyRunning;
+        }
         ComApartment apartment;
         // Declared after the apartment: every object is released before COM is left.
         forms::Win32Forms runtime(instance, program.forms, forms::LayoutScale::OfSystem());

@@ -7,10 +7,12 @@
 
 namespace qh::win32 {
 
-// Exit codes: the run is complete; a step failed (and was reported); the user cancelled (nothing changed).
+// Exit codes: the run is complete; a step failed (and was reported); the user cancelled (nothing
+// changed); another run of the kit is in progress (nothing done).
 inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitCancelled = 2;
+inline constexpr int kExitAlreadyRunning = 5;
 
 // Runs the program's sequence with the forms it uses; returns the exit code.
 int RunSetupProgram(HINSTANCE instance, const SetupProgram& program);

@@ -110,6 +110,20 @@ TEST_F(Installer, AsksAgainWhileExcelRunsAndGoesOnOnceItIsClosed) {
     excel_.ExpectNothingLeftRunning();
 }
 
+// One run of the kit at a time: a second start, of either program, changes nothing.
+TEST_F(Installer, ASecondStartWhileARunIsInProgressChangesNothing) {
+    Medium medium(mediumFolder_.path());
+    UserExcel usersExcel;
+    Process installer = StartFromMedium(medium, Program::Installer);
+    HWND prompt = WaitForDesign(installer, kExitExcelText);
+    Process second = StartFromMedium(medium, Program::Uninstaller);
+    EXPECT_TRUE(Contains(ReadAndDismissReport(second), L"already running"));
+    EXPECT_EQ(WaitForExit(second, kRunTimeout), 5u);
+    Press(prompt, L"Cancel");
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCancelled);
+    EXPECT_EQ(AutomationInstances(excel_.Journal()), 0u);
+}
+
 TEST_F(Installer, CancelAtTheExcelPromptChangesNothingAndStartsNoExcel) {
     Medium medium(mediumFolder_.path());
     UserExcel usersExcel;
