@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <tlhelp32.h>
 
+#include <cwchar>
 #include <optional>
 
 #include "win32/unique_handle.h"
