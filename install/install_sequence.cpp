@@ -37,6 +37,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
 
     {
         InstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
+        platform.log.Step(L"Excel started");
 
         std::wstring excelStartupFolder = held.excel.StartupPath();
         std::wstring installerFolder = forms.ProgramFolder();
@@ -49,6 +50,9 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
         RequireFolder(excelStartupFolder, Activity::ReadingStartupFolder);
         RequireFolder(installerFolder, Activity::FindingInstallerFolder);
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
+        platform.log.Step(L"Excel's start-up folder: " + excelStartupFolder);
+        platform.log.Step(L"Installer folder: " + installerFolder);
+        platform.log.Step(L"Windows folder: " + windowsFolder);
 
         ShowProgress(forms, Form::Copying);
 
@@ -56,14 +60,17 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
         for (const std::wstring& folder : MissingFolders(held.fileSystem, excelStartupFolder)) {
             held.fileSystem.CreateFolder(folder);
             record.foldersCreated.push_back(folder);
+            platform.log.Step(L"Created the folder " + folder);
         }
         for (const CopyStep& copy : InstallCopies(installerFolder, excelStartupFolder, windowsFolder)) {
             held.fileSystem.CopyFile(copy);
             record.filesCopied.push_back(copy.installedFile);
             held.fileSystem.MakeInstalled(copy);
+            platform.log.Step(L"Copied " + copy.source + L" to " + copy.installedFile);
         }
 
         held.excel.Quit();
+        platform.log.Step(L"Excel told to quit");
     }
 
     forms.Unload(Form::Copying);

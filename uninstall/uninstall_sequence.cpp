@@ -41,6 +41,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
 
     {
         UninstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
+        platform.log.Step(L"Excel started");
 
         held.windowsFolderObject = held.fileSystem.GetSpecialFolder(kWindowsFolder);
         std::wstring windowsFolder = FolderPath(*held.windowsFolderObject);
@@ -50,15 +51,21 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
         windowsFolder = NormaliseFolderPath(std::move(windowsFolder));
         RequireFolder(excelStartupFolder, Activity::ReadingStartupFolder);
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
+        platform.log.Step(L"Excel's start-up folder: " + excelStartupFolder);
+        platform.log.Step(L"Windows folder: " + windowsFolder);
 
         for (const std::wstring& installedFile : InstalledFiles(excelStartupFolder, windowsFolder)) {
             if (held.fileSystem.FileExists(installedFile)) {
                 held.fileSystem.DeleteFile(installedFile);
                 record.filesDeleted.push_back(installedFile);
+                platform.log.Step(L"Removed " + installedFile);
+            } else {
+                platform.log.Step(L"Not installed, so not removed: " + installedFile);
             }
         }
 
         held.excel.Quit();
+        platform.log.Step(L"Excel told to quit");
     }
 
     forms.Unload(Form::Deleting);

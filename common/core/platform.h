@@ -5,6 +5,7 @@
 #include "core/file_details.h"
 #include "core/forms.h"
 #include "core/processes.h"
+#include "core/run_log.h"
 #include "core/window_lookup.h"
 
 namespace qh {
@@ -18,6 +19,8 @@ struct Platform {
     // Where the Excel this run started is ended, and no other.
     Processes& processes;
     FileDetails& files;
+    // Each step, for an administrator ("/log"); nowhere otherwise.
+    RunLog& log;
 };
 
 }  // namespace qh

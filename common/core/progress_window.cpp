@@ -5,7 +5,8 @@
 namespace qh {
 
 void ShowProgress(FormsRuntime& forms, Form progressWindow) {
-    forms.Show(progressWindow, ShowMode::Modeless, Form::Form1);
+    // Nobody to see it: no pause for it either.
+    if (forms.Show(progressWindow, ShowMode::Modeless, Form::Form1) == ModalEnd::NotShown) return;
     SettlePause(forms);
 }
 

@@ -1,11 +1,16 @@
 #include "program/setup_program.h"
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/failure_report.h"
 #include "core/platform.h"
+#include "core/quiet_forms.h"
+#include "core/run_log.h"
+#include "core/run_switches.h"
 #include "core/setup_error.h"
 #include "win32/call_thread.h"
 #include "win32/com_values.h"
@@ -13,6 +18,7 @@
 #include "forms/designs.h"
 #include "forms/forms_runtime.h"
 #include "forms/form_window.h"
+#include "program/file_run_log.h"
 #include "win32/find_window_lookup.h"
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
@@ -30,8 +36,6 @@ void ShowMessage(const std::wstring& text, HWND startupWindow, UINT icon) {
     ::MessageBoxW(owner, text.c_str(), caption.c_str(),
                   MB_OK | icon | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL));
 }
-
-void ShowReport(const std::wstring& text, HWND startupWindow) { ShowMessage(text, startupWindow, MB_ICONERROR); }
 
 // Both programs, one run at a time in a session: a second one would find the first one's hidden
 // Excel and ask the user to close an Excel they cannot see.
@@ -101,17 +105,25 @@ void RestrictLibrarySearch() noexcept {
     ::SetDllDirectoryW(L"");
 }
 
-int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
+namespace {
+
+// One run, its steps going to `log`; the exit code.
+int Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& switches, RunLog& log) {
+    // With nobody at the desk, the exit code and the log tell how the run ended.
+    const auto tell = [&](const std::wstring& text, HWND startupWindow, UINT icon) {
+        log.Step(text);
+        if (!switches.quiet) ShowMessage(text, startupWindow, icon);
+    };
     RunRecord record;
     record.program = program.program;
     std::exception_ptr failure;
     try {
         const OneRunAtATime run;
         if (!run.Owned()) {
-            BringRunningSetupToFront();
-            ShowMessage(L"Quenzo Halvorn setup is already running.\r\n\r\nFinish it, or cancel it, before you start "
-                        L"the installer or the uninstaller again.",
-                        nullptr, MB_ICONINFORMATION);
+            if (!switches.quiet) BringRunningSetupToFront();
+            tell(L"Quenzo Halvorn setup is already running.\r\n\r\nFinish it, or cancel it, before you start the "
+                 L"installer or the uninstaller again.",
+                 nullptr, MB_ICONINFORMATION);
             return kExitAlreadyRunning;
         }
         ComApartment apartment;
@@ -122,23 +134,65 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
         Win32CallThread excelCalls;
         Win32Processes processes;
         Win32FileDetails files;
-        Platform platform{windows, objects, runtime, excelCalls, processes, files};
+        QuietForms quiet(runtime);
+        FormsRuntime& forms = switches.quiet ? static_cast<FormsRuntime&>(quiet) : runtime;
+        Platform platform{windows, objects, forms, excelCalls, processes, files, log};
         try {
             const Outcome outcome = program.run(platform, record);
             // A window procedure may have failed where no pump came after it to pass it on.
             if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
+            if (outcome == Outcome::Cancelled) log.Step(L"Cancelled by the user; nothing changed");
             return outcome == Outcome::Completed ? kExitCompleted : kExitCancelled;
+        } catch (const ExcelRunsUnattended&) {
+            // Found before anything changed; a deployment tool can try again later.
+            log.Step(L"Excel is running (a window of class XLMAIN), and /quiet forbids asking to close it; "
+                     L"nothing changed");
+            return kExitExcelRunning;
         } catch (...) {
             // The sequence has made Excel quit and let its objects go; the start-up window is
             // still up, and goes with the rest once the report is read.
-            ShowReport(ReportOf(std::current_exception(), record), runtime.WindowOf(Form::Form1));
+            tell(ReportOf(std::current_exception(), record), runtime.WindowOf(Form::Form1), MB_ICONERROR);
             return kExitFailed;
         }
     } catch (...) {
         failure = std::current_exception();
     }
-    ShowReport(ReportOf(failure, record), nullptr);
+    tell(ReportOf(failure, record), nullptr, MB_ICONERROR);
     return kExitFailed;
+}
+
+}  // namespace
+
+int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
+    const std::vector<std::wstring> arguments = ArgumentsOf(::GetCommandLineW());
+    const RunSwitches switches = ParseSwitches(arguments);
+    if (switches.help || !switches.unknown.empty()) {
+        if (switches.help || !switches.quiet) ShowMessage(SwitchesHelp(switches.unknown), nullptr, MB_ICONINFORMATION);
+        return switches.unknown.empty() ? kExitCompleted : kExitUnknownArgument;
+    }
+    NoRunLog noLog;
+    std::unique_ptr<FileRunLog> fileLog;
+    if (!switches.logFile.empty()) {
+        try {
+            fileLog = std::make_unique<FileRunLog>(switches.logFile);
+        } catch (const SetupError& error) {
+            // Nothing has been done yet, and nothing will be without the record that was asked for.
+            if (!switches.quiet) {
+                ShowMessage(L"The log file could not be opened, so nothing was done.\r\n\r\n" + switches.logFile +
+                                L"\r\n" + error.Description(),
+                            nullptr, MB_ICONERROR);
+            }
+            return kExitFailed;
+        }
+    }
+    RunLog& log = fileLog ? static_cast<RunLog&>(*fileLog) : noLog;
+    std::wstring commandLine;
+    for (const std::wstring& argument : arguments) commandLine += L" " + argument;
+    log.Step((program.program == Program::Installer ? L"Quenzo Halvorn installer " : L"Quenzo Halvorn uninstaller ") +
+             OwnVersion() + L", account " + AccountName() + L", switches" + commandLine + L": started");
+    const int exitCode = Run(instance, program, switches, log);
+    log.Step(L"Exit code " + std::to_wstring(exitCode));
+    return exitCode;
 }
 
 }  // namespace qh::win32

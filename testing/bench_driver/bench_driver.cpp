@@ -81,7 +81,8 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     qh::win32::Win32CallThread excelCalls;
     qh::win32::Win32Processes processes;
     qh::win32::Win32FileDetails files;
-    qh::Platform platform{windows, objects, forms, excelCalls, processes, files};
+    qh::NoRunLog log;
+    qh::Platform platform{windows, objects, forms, excelCalls, processes, files, log};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);

@@ -87,11 +87,13 @@ class FakePlatform : public WindowLookup,
                      public FormsRuntime,
                      public CallThread,
                      public Processes,
-                     public FileDetails {
+                     public FileDetails,
+                     public RunLog {
 public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
 
-    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this}; }
+    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+    std::vector<std::wstring> logLines;
     Journal journal;
     MachineState& state() { return state_; }
 
@@ -128,6 +130,8 @@ public:
     bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) override;
     bool IsInUse(const std::wstring& file) noexcept override { return state_.filesInUse.count(file) == 1; }
     std::wstring TemporaryFolder() override { return state_.temporaryFolder; }
+    // RunLog: kept apart from the journal of calls
+    void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
 
 private:
     // The first of Excel's processes, the programs' and the others, that `matches` picks.

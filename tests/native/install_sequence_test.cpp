@@ -9,7 +9,11 @@
 #include "core/setup_error.h"
 #include "failure_injection.h"
 #include "fake_platform.h"
+#include "core/exit_codes.h"
+#include "core/quiet_forms.h"
+#include "core/run_switches.h"
 #include "install/install_sequence.h"
+#include "uninstall/uninstall_sequence.h"
 
 namespace qh {
 namespace {
@@ -60,6 +64,12 @@ TEST(InstallSequence, FullRunMakesExactlyTheseCallsInThisOrder) {
     auto platform = fake.platform();
     EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
     EXPECT_EQ(fake.journal.Calls(), kFullInstall);
+    const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
+    EXPECT_EQ(fake.logLines,
+              (Calls{L"Excel started", L"Excel's start-up folder: " + startup, L"Installer folder: E:\\Setup",
+                     L"Windows folder: C:\\Windows", L"Copied E:\\Setup\\QZ Macro.xls to " + startup + L"\\QZ Macro.xls",
+                     L"Copied E:\\Setup\\QZ Function.xla to " + startup + L"\\QZ Function.xla",
+                     L"Copied E:\\Setup\\QuenzoHalvorn.chm to C:\\Windows\\Help\\QuenzoHalvorn.chm", L"Excel told to quit"}));
     EXPECT_EQ(record.filesCopied,
               (Calls{L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Macro.xls",
                      L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
@@ -158,6 +168,9 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
     EXPECT_THROW(RunInstall(platform2, partly), SetupError);
     EXPECT_EQ(partly.filesCopied.size(), 2u);
     EXPECT_TRUE(partly.foldersCreated.empty());
+    // The log ends with the last step done; the failure itself is the program's to write.
+    EXPECT_EQ(withoutHelp.logLines.size(), 6u);
+    EXPECT_TRUE(withoutHelp.logLines.back().starts_with(L"Copied E:\\Setup\\QZ Function.xla"));
 }
 
 // Excel as it is met in the field. A busy Excel is asked again until it answers, but its creation
@@ -300,6 +313,65 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
         for (const auto& installed : record.filesCopied) {
             EXPECT_EQ(fake.state().markedFiles.count(installed), 0u) << "marked as downloaded";
             EXPECT_EQ(fake.state().attributes[installed], 0u) << "read-only or hidden";
+        }
+    }
+}
+
+TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
+    EXPECT_EQ(ArgumentsOf(LR"("C:\My Setup\QuenzoHalvornInstall.exe"  /quiet "-Q uoted")"),
+              (std::vector<std::wstring>{L"/quiet", L"-Q uoted"}));
+    const struct {
+        std::vector<std::wstring> arguments;
+        bool quiet;
+        bool help;
+        const wchar_t* logFile;
+        const wchar_t* unknown;
+    } cases[] = {
+        {{}, false, false, L"", L""},
+        {{L"/quiet"}, true, false, L"", L""},
+        {{L"-QUIET", L"/?"}, true, true, L"", L""},
+        {{L"/Log", L"C:\\a b.log", L"-Quiet"}, true, false, L"C:\\a b.log", L""},
+        {{L"/quiet", L"/silent", L"/x"}, true, false, L"", L"/silent"},
+        {{L"quiet"}, false, false, L"", L"quiet"},
+        {{L"/quiet", L"/log"}, true, false, L"", L"/log"},
+        {{L"/"}, false, false, L"", L"/"},
+    };
+    for (const auto& c : cases) {
+        const RunSwitches switches = ParseSwitches(c.arguments);
+        EXPECT_EQ(switches.quiet, c.quiet);
+        EXPECT_EQ(switches.help, c.help);
+        EXPECT_EQ(switches.logFile, c.logFile);
+        EXPECT_EQ(switches.unknown, c.unknown);
+    }
+    const std::wstring help = SwitchesHelp(L"/silent");
+    EXPECT_TRUE(help.starts_with(L"Unknown argument: /silent"));
+    for (const auto& exit : kExitCodes) EXPECT_NE(help.find(L"    " + std::to_wstring(exit.code) + L"    "), std::wstring::npos);
+}
+
+// With nobody at the desk: nothing is shown, no pause is made, the uninstaller's confirmation is
+// the switch, and a running Excel stops the run before anything is started or changed.
+TEST(QuietRuns, ShowNothingAndStopWhereTheyWouldHaveToAsk) {
+    for (const bool excelRuns : {false, true}) {
+        for (const bool installing : {true, false}) {
+            SCOPED_TRACE(testing::Message() << (installing ? "install" : "uninstall") << (excelRuns ? ", Excel runs" : ""));
+            MachineState state;
+            state.existingFiles = {L"C:\\Windows\\Help\\QuenzoHalvorn.chm"};
+            if (excelRuns) state.excelWindowLooks = {true};
+            FakePlatform fake(state);
+            QuietForms quiet(fake);
+            Platform platform{fake, fake, quiet, fake, fake, fake, fake};
+            RunRecord record;
+            const auto run = [&] { return installing ? RunInstall(platform, record) : RunUninstall(platform, record); };
+            if (excelRuns) {
+                EXPECT_THROW(run(), ExcelRunsUnattended);
+            } else {
+                EXPECT_EQ(run(), Outcome::Completed);
+            }
+            const Calls calls = fake.journal.Calls();
+            EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"Show"); }), 0);
+            EXPECT_EQ(Count(calls, L"CreateObject excel.application"), excelRuns ? 0 : 1);
+            EXPECT_EQ(record.filesCopied.size() + record.filesDeleted.size(), excelRuns ? 0u : installing ? 3u : 1u);
+            EXPECT_EQ(fake.journal.clock, 0ms) << "a pause with nobody to see it";
         }
     }
 }

@@ -67,6 +67,8 @@ TEST(UninstallSequence, FullRunMakesExactlyTheseCallsInThisOrder) {
     RunRecord record;
     EXPECT_EQ(Uninstall(fake, record), Outcome::Completed);
     EXPECT_EQ(fake.journal.Calls(), FullUninstall());
+    EXPECT_EQ(fake.logLines.size(), 7u);
+    EXPECT_EQ(fake.logLines[3], L"Removed " + kMacro);
     EXPECT_EQ(record.filesDeleted, (Calls{kMacro, kAddIn, kHelp}));
     EXPECT_TRUE(fake.state().existingFiles.empty());
 }
@@ -79,6 +81,9 @@ TEST(UninstallSequence, DeletesOnlyTheFilesThatExist) {
     EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.rfind(L"fso.DeleteFile", 0) == 0; }), 1);
     EXPECT_EQ(record.filesDeleted, (Calls{kHelp}));
     EXPECT_EQ(fake.state().existingFiles.size(), 1u);
+    EXPECT_EQ(Calls(fake.logLines.begin() + 3, fake.logLines.begin() + 6),
+              (Calls{L"Not installed, so not removed: " + kMacro, L"Not installed, so not removed: " + kAddIn,
+                     L"Removed " + kHelp}));
 
     // A second run finds nothing to delete and is harmless.
     fake.state().answers[Form::UnInstall] = {UserAction::ClickOk};

@@ -124,6 +124,69 @@ TEST_F(Installer, ASecondStartWhileARunIsInProgressChangesNothing) {
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 0u);
 }
 
+// With nobody at the desk: no window at any moment, the files in place and gone again, and a
+// running Excel ends the run with exit 3 and nothing changed. "/?" and an unknown argument show
+// their box and do nothing else.
+TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
+    Medium medium(mediumFolder_.path());
+    const auto runQuietly = [&](Program program, const wchar_t* switches) {
+        Process run = StartProgram(medium.ProgramPath(program).wstring(), medium.folder().wstring(), switches);
+        WindowFilter shown;
+        shown.processId = run.Pid();
+        for (int look = 0; IsRunning(run) && look < 300; ++look) {
+            EXPECT_TRUE(FindTopLevelWindows(shown).empty()) << "a window of a quiet run";
+            std::this_thread::sleep_for(20ms);
+        }
+        const DWORD exitCode = WaitForExit(run, kRunTimeout);
+        WaitUntilNoExcelWindow(10s);
+        return exitCode;
+    };
+    const fs::path log = mediumFolder_.path() / L"setup log.txt";
+    const std::wstring logSwitch = L" /log \"" + log.wstring() + L"\"";
+    const auto logText = [&] {
+        const std::vector<char> bytes = ReadBytes(log);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet" + logSwitch).c_str()), kCompleted);
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+    EXPECT_EQ(runQuietly(Program::Uninstaller, (L"-QUIET" + logSwitch).c_str()), kCompleted);
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    {
+        UserExcel usersExcel;
+        EXPECT_EQ(runQuietly(Program::Installer, (L"/Quiet" + logSwitch).c_str()), 3u);
+    }
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    EXPECT_EQ(AutomationInstances(excel_.Journal()), 2u);
+    medium.RemoveFile(kHelpFile);
+    EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet" + logSwitch).c_str()), kFailed);
+    const std::string text = logText();
+    const std::vector<std::wstring> lines = {
+        L"Quenzo Halvorn installer 2.0.0.1, account ", L"switches /quiet /log " + log.wstring() + L": started",
+        L"Excel's start-up folder: " + excel_.startupFolder().wstring(),
+        L"Copied " + (medium.folder() / kMacroWorkbook).wstring() + L" to " + (excel_.startupFolder() / kMacroWorkbook).wstring(),
+        L"Excel told to quit", L"Exit code 0", L"Quenzo Halvorn uninstaller 1.0.0.0",
+        L"Removed " + (excel_.startupFolder() / kAddInWorkbook).wstring(), L"/quiet forbids asking", L"Exit code 3",
+        L"Copying QuenzoHalvorn.chm into the Windows Help folder", L"Exit code 1"};
+    for (const std::wstring& line : lines) {
+        EXPECT_NE(text.find(Utf8(line)), std::string::npos) << Utf8(line) << " not in\n" << text;
+    }
+    for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook}) fs::remove(excel_.startupFolder() / name);
+    // A log that cannot be written stops the run before anything is done.
+    EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet /log \"" + mediumFolder_.path().wstring() + L"\"").c_str()), kFailed);
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    fs::remove(log);
+
+    for (const auto& [switches, exitCode] : {std::pair{L"/?", 0u}, std::pair{L"/install", 87u}}) {
+        Process run = StartProgram(medium.ProgramPath(Program::Installer).wstring(), medium.folder().wstring(), switches);
+        const std::wstring box = ReadAndDismissReport(run);
+        EXPECT_TRUE(Contains(box, L"/quiet") && Contains(box, L"87")) << Utf8(box);
+        EXPECT_EQ(Contains(box, L"Unknown argument: /install"), exitCode == 87u) << Utf8(box);
+        EXPECT_EQ(WaitForExit(run, kRunTimeout), exitCode);
+    }
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    excel_.ExpectNothingLeftRunning();
+}
+
 TEST_F(Installer, CancelAtTheExcelPromptChangesNothingAndStartsNoExcel) {
     Medium medium(mediumFolder_.path());
     UserExcel usersExcel;

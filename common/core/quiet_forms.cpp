@@ -1,0 +1,15 @@
+#include "core/quiet_forms.h"
+
+namespace qh {
+
+ModalEnd QuietForms::Show(Form form, ShowMode mode, std::optional<Form>) {
+    if (mode == ShowMode::Modeless) return ModalEnd::NotShown;
+    if (form == Form::UnInstall) {
+        tags_[form] = L"Ok";
+        return ModalEnd::Hidden;
+    }
+    if (form == Form::ExitExcel) throw ExcelRunsUnattended();
+    throw std::logic_error("a quiet run has no answer for this dialog");
+}
+
+}  // namespace qh

@@ -1,0 +1,74 @@
+#include "core/run_switches.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <iterator>
+#include <utility>
+
+#include "core/exit_codes.h"
+
+namespace qh {
+namespace {
+
+bool SameSwitch(std::wstring_view given, std::wstring_view name) {
+    return given.size() == name.size() && std::equal(given.begin(), given.end(), name.begin(), [](wchar_t a, wchar_t b) {
+               return std::towlower(a) == std::towlower(b);
+           });
+}
+
+}  // namespace
+
+std::vector<std::wstring> ArgumentsOf(std::wstring_view commandLine) {
+    std::vector<std::wstring> words;
+    std::wstring word;
+    bool inWord = false;
+    bool quoted = false;
+    for (const wchar_t c : commandLine) {
+        if (c == L'"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if ((c == L' ' || c == L'\t') && !quoted) {
+            if (inWord) words.push_back(std::exchange(word, {}));
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
+    if (!words.empty()) words.erase(words.begin());  // the program's own name
+    return words;
+}
+
+RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments) {
+    RunSwitches switches;
+    for (auto it = arguments.begin(); it != arguments.end(); ++it) {
+        const std::wstring& argument = *it;
+        const bool isSwitch = argument.size() > 1 && (argument[0] == L'/' || argument[0] == L'-');
+        const std::wstring_view name = isSwitch ? std::wstring_view(argument).substr(1) : std::wstring_view();
+        if (isSwitch && SameSwitch(name, L"quiet")) {
+            switches.quiet = true;
+        } else if (isSwitch && SameSwitch(name, L"log") && std::next(it) != arguments.end()) {
+            switches.logFile = *++it;
+        } else if (isSwitch && name == L"?") {
+            switches.help = true;
+        } else if (switches.unknown.empty()) {
+            switches.unknown = argument;
+        }
+    }
+    return switches;
+}
+
+std::wstring SwitchesHelp(const std::wstring& unknown) {
+    std::wstring text = unknown.empty() ? L"" : L"Unknown argument: " + unknown + L"\r\n\r\n";
+    text += L"Switches (with / or -, in any order):\r\n"
+            L"    /quiet    no window and no message box; the uninstaller takes it as consent\r\n"
+            L"    /log FILE    the run's steps appended to FILE (UTF-8)\r\n"
+            L"    /?        this list\r\n\r\nExit codes:\r\n";
+    for (const ExitCodeMeaning& exit : kExitCodes) {
+        text += L"    " + std::to_wstring(exit.code) + L"    " + std::wstring(exit.meaning) + L"\r\n";
+    }
+    return text;
+}
+
+}  // namespace qh

@@ -1,0 +1,80 @@
+#include "program/file_run_log.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <string_view>
+
+#include "win32/win32_error.h"
+
+namespace qh::win32 {
+
+FileRunLog::FileRunLog(const std::wstring& path)
+    : file_(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    if (file_.get() == INVALID_HANDLE_VALUE) {
+        file_.release();
+        ThrowLastError(L"CreateFileW", path);
+    }
+}
+
+void FileRunLog::Step(std::wstring_view what) noexcept {
+    try {
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        wchar_t stamp[32]{};
+        std::swprintf(stamp, std::size(stamp), L"%04u-%02u-%02u %02u:%02u:%02u.%03u  ", now.wYear, now.wMonth, now.wDay,
+                      now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+        std::wstring line = stamp + std::wstring(what);
+        while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
+        line += L"\r\n";
+        const int size = ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0,
+                                               nullptr, nullptr);
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size, nullptr, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    } catch (...) {
+        // The line is lost, not the run.
+    }
+}
+
+std::wstring AccountName() {
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return L"(unknown account)";
+    const UniqueKernelHandle token(opened);
+    DWORD size = 0;
+    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::string buffer(size, '\0');
+    if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return L"(unknown account)";
+    const PSID user = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
+    wchar_t name[256]{};
+    wchar_t domain[256]{};
+    DWORD nameLength = static_cast<DWORD>(std::size(name));
+    DWORD domainLength = static_cast<DWORD>(std::size(domain));
+    SID_NAME_USE use{};
+    if (!::LookupAccountSidW(nullptr, user, name, &nameLength, domain, &domainLength, &use)) return L"(unknown account)";
+    return std::wstring(domain) + L"\\" + name;
+}
+
+std::wstring OwnVersion() {
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_VERSION);
+    const HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
+    const auto* bytes = loaded ? static_cast<const std::uint8_t*>(::LockResource(loaded)) : nullptr;
+    if (!bytes) return {};
+    const DWORD size = ::SizeofResource(nullptr, found);
+    // VS_FIXEDFILEINFO follows the record's key, on a 4-byte boundary: found by its signature.
+    for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+        VS_FIXEDFILEINFO fixed{};
+        std::memcpy(&fixed, bytes + at, sizeof fixed);
+        if (fixed.dwSignature != 0xFEEF04BD) continue;
+        return std::to_wstring(HIWORD(fixed.dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed.dwFileVersionMS)) +
+               L"." + std::to_wstring(HIWORD(fixed.dwFileVersionLS)) + L"." + std::to_wstring(LOWORD(fixed.dwFileVersionLS));
+    }
+    return {};
+}
+
+}  // namespace qh::win32

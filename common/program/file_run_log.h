@@ -1,0 +1,27 @@
+#pragma once
+// The "/log FILE" log: UTF-8 lines appended to a file, each with the local time.
+#include <string>
+
+#include "core/run_log.h"
+#include "win32/unique_handle.h"
+
+namespace qh::win32 {
+
+class FileRunLog final : public RunLog {
+public:
+    // Opens the file for appending, creating it if missing (a relative path is taken from the
+    // current folder); a SetupError when it cannot.
+    explicit FileRunLog(const std::wstring& path);
+    void Step(std::wstring_view what) noexcept override;
+
+private:
+    UniqueKernelHandle file_;
+};
+
+// The account the program runs as, "DOMAIN\name".
+std::wstring AccountName();
+
+// The program's file version from its own version record ("2.0.0.1"), or empty.
+std::wstring OwnVersion();
+
+}  // namespace qh::win32
