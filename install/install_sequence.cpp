@@ -24,11 +24,37 @@ struct InstallerObjects {
     }
 };
 
+// Run as someone other than the person who uses Excel: the help file alone, which is the
+// machine's; Excel is not started and no workbook is touched.
+Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
+    FormsRuntime& forms = platform.forms;
+    {
+        FileSystemObject fileSystem(platform.objects, platform.files);
+        AutomationPtr windowsFolderObject = fileSystem.GetSpecialFolder(kWindowsFolder);
+        const std::wstring installerFolder = NormaliseFolderPath(forms.ProgramFolder());
+        const std::wstring windowsFolder = NormaliseFolderPath(FolderPath(*windowsFolderObject));
+        RequireFolder(installerFolder, Activity::FindingInstallerFolder);
+        RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
+
+        ShowProgress(forms, Form::Copying);
+        const CopyStep help = HelpFileCopy(installerFolder, windowsFolder);
+        fileSystem.CopyFile(help);
+        record.filesCopied.push_back(help.installedFile);
+        fileSystem.MakeInstalled(help);
+        platform.log.Step(L"Copied " + help.source + L" to " + help.installedFile);
+        windowsFolderObject.reset();
+    }
+    forms.Unload(Form::Copying);
+    forms.End();
+    return Outcome::HelpFileOnly;
+}
+
 }  // namespace
 
 Outcome RunInstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
+    if (!platform.accounts.RunsAsSignedInUser()) return InstallHelpFileOnly(platform, record);
 
     if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) {
         forms.End();

@@ -24,14 +24,43 @@ struct UninstallerObjects {
     }
 };
 
+// Run as someone other than the person who uses Excel: the help file alone, which is the
+// machine's; Excel is not started and no workbook is touched.
+Outcome RemoveHelpFileOnly(Platform& platform, RunRecord& record) {
+    FormsRuntime& forms = platform.forms;
+    ShowProgress(forms, Form::Deleting);
+    {
+        FileSystemObject fileSystem(platform.objects, platform.files);
+        AutomationPtr windowsFolderObject = fileSystem.GetSpecialFolder(kWindowsFolder);
+        const std::wstring windowsFolder = NormaliseFolderPath(FolderPath(*windowsFolderObject));
+        RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
+        const std::wstring help = InstalledHelpFile(windowsFolder);
+        if (fileSystem.FileExists(help)) {
+            fileSystem.DeleteFile(help);
+            record.filesDeleted.push_back(help);
+            platform.log.Step(L"Removed " + help);
+        } else {
+            platform.log.Step(L"Not installed, so not removed: " + help);
+        }
+        fileSystem.Release();
+    }
+    forms.Unload(Form::Deleting);
+    forms.End();
+    return Outcome::HelpFileOnly;
+}
+
 }  // namespace
 
 Outcome RunUninstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
 
-    if (Ask(forms, Form::UnInstall, CloseBox::Cancels) == Answer::Cancel ||
-        PassExcelGuard(platform.windows, forms) == Answer::Cancel) {
+    if (Ask(forms, Form::UnInstall, CloseBox::Cancels) == Answer::Cancel) {
+        forms.End();
+        return Outcome::Cancelled;
+    }
+    if (!platform.accounts.RunsAsSignedInUser()) return RemoveHelpFileOnly(platform, record);
+    if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) {
         forms.End();
         return Outcome::Cancelled;
     }

@@ -8,6 +8,7 @@ inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitCancelled = 2;
 inline constexpr int kExitExcelRunning = 3;
+inline constexpr int kExitOtherAccount = 4;
 inline constexpr int kExitAlreadyRunning = 5;
 inline constexpr int kExitUnknownArgument = 87;
 
@@ -21,6 +22,7 @@ inline constexpr ExitCodeMeaning kExitCodes[] = {
     {kExitFailed, L"a step failed, and was reported"},
     {kExitCancelled, L"cancelled by the user; nothing changed"},
     {kExitExcelRunning, L"Excel is running and /quiet forbids asking; nothing changed"},
+    {kExitOtherAccount, L"run as someone other than the signed-in user: only the help file was installed or removed"},
     {kExitAlreadyRunning, L"another run of the setup is in progress; nothing done"},
     {kExitUnknownArgument, L"an unknown argument; nothing done"},
 };

@@ -50,6 +50,9 @@ constexpr KindWords kKinds[] = {
      L"Close the program that has the file open, then run the {program} again."},
     {FailureKind::AccessDenied, L"Windows refused access.",
      L"Ask an administrator to run the {program}."},
+    {FailureKind::HelpFolderDenied, L"Windows refused access to its Help folder, which only an administrator may change.",
+     L"Nothing, for the add-in itself: it works without its help file. An administrator can run the installer as "
+     L"themselves to add the help file."},
     {FailureKind::DiskFull, L"The disk is full.", L"Make room on the disk, then run the {program} again."},
     {FailureKind::ExcelCannotStart, L"Excel is not installed or cannot be started.",
      L"Repair or install Excel, then run the {program} again."},

@@ -43,20 +43,26 @@ std::array<CopyStep, 3> InstallCopies(const std::wstring& installerFolder, const
                                       const std::wstring& windowsFolder) {
     // Folder targets end in a backslash: each copy keeps its name.
     const std::wstring startupTarget = excelStartupFolder + L"\\";
-    const std::wstring helpTarget = HelpFolderOf(windowsFolder) + L"\\";
     const auto installed = InstalledFiles(excelStartupFolder, windowsFolder);
     return {{
         {InFolder(installerFolder, kMacroWorkbook), startupTarget, installed[0], Activity::CopyingIntoStartupFolder},
         {InFolder(installerFolder, kAddInWorkbook), startupTarget, installed[1], Activity::CopyingIntoStartupFolder},
-        {InFolder(installerFolder, kHelpFile), helpTarget, installed[2], Activity::CopyingIntoHelpFolder},
+        HelpFileCopy(installerFolder, windowsFolder),
     }};
 }
+
+CopyStep HelpFileCopy(const std::wstring& installerFolder, const std::wstring& windowsFolder) {
+    return {InFolder(installerFolder, kHelpFile), HelpFolderOf(windowsFolder) + L"\\", InstalledHelpFile(windowsFolder),
+            Activity::CopyingIntoHelpFolder};
+}
+
+std::wstring InstalledHelpFile(const std::wstring& windowsFolder) { return InFolder(HelpFolderOf(windowsFolder), kHelpFile); }
 
 std::array<std::wstring, 3> InstalledFiles(const std::wstring& excelStartupFolder, const std::wstring& windowsFolder) {
     return {
         InFolder(excelStartupFolder, kMacroWorkbook),
         InFolder(excelStartupFolder, kAddInWorkbook),
-        InFolder(HelpFolderOf(windowsFolder), kHelpFile),
+        InstalledHelpFile(windowsFolder),
     };
 }
 

@@ -38,6 +38,10 @@ struct CopyStep {
 std::array<CopyStep, 3> InstallCopies(const std::wstring& installerFolder, const std::wstring& excelStartupFolder,
                                       const std::wstring& windowsFolder);
 
+// The help file alone: it belongs to the machine, not to one user's Excel.
+CopyStep HelpFileCopy(const std::wstring& installerFolder, const std::wstring& windowsFolder);
+std::wstring InstalledHelpFile(const std::wstring& windowsFolder);
+
 // The installed files, in the order the uninstaller removes them.
 std::array<std::wstring, 3> InstalledFiles(const std::wstring& excelStartupFolder, const std::wstring& windowsFolder);
 

@@ -51,6 +51,10 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
             failure.SetKind(RunsFromTemporaryFolder(copy.source) ? FailureKind::NotExtracted : FailureKind::NotOnMedium);
         }
         Explain(failure, copy.installedFile);
+        // A standard user may not write the Windows folder: only the help is missing then.
+        if (failure.Kind() == FailureKind::AccessDenied && copy.activity == Activity::CopyingIntoHelpFolder) {
+            failure.SetKind(FailureKind::HelpFolderDenied);
+        }
         throw;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The services a setup sequence runs on.
+#include "core/accounts.h"
 #include "core/automation.h"
 #include "core/call_thread.h"
 #include "core/file_details.h"
@@ -21,6 +22,7 @@ struct Platform {
     FileDetails& files;
     // Each step, for an administrator ("/log"); nowhere otherwise.
     RunLog& log;
+    Accounts& accounts;
 };
 
 }  // namespace qh

@@ -13,7 +13,9 @@ struct RunRecord;
 enum class Program { Installer, Uninstaller };
 
 // How a sequence ended when it did not fail.
-enum class Outcome { Completed, Cancelled };
+// HelpFileOnly: run as someone other than the signed-in user, the program did the machine's part
+// (the help file) and left the user's part (Excel and the workbooks) to that user.
+enum class Outcome { Completed, Cancelled, HelpFileOnly };
 
 using Sequence = Outcome (*)(Platform& platform, RunRecord& record);
 

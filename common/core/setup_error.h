@@ -42,6 +42,7 @@ enum class FailureKind {
     ReadOnly,
     InUse,
     AccessDenied,
+    HelpFolderDenied,  // a standard user's copy into the Windows Help folder
     DiskFull,
     ExcelCannotStart,
     ExcelBusy,

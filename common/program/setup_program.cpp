@@ -22,6 +22,7 @@
 #include "win32/find_window_lookup.h"
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
+#include "win32/win32_accounts.h"
 #include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
@@ -107,6 +108,19 @@ void RestrictLibrarySearch() noexcept {
 
 namespace {
 
+// What a run as someone else did, and what it left to the person who uses Excel.
+std::wstring HelpFileOnlyMessage(Program program, const std::wstring& account) {
+    const bool installing = program == Program::Installer;
+    return std::wstring(installing ? L"Only Quenzo Halvorn's help file was installed, into the Windows Help folder."
+                                   : L"Only Quenzo Halvorn's help file was removed, from the Windows Help folder.") +
+           L"\r\n\r\nThis program runs as " + account +
+           L", not as the person signed in to Windows, and the add-in's workbooks belong to the Excel of the "
+           L"person who uses it, so Excel was not started and no workbook was touched.\r\n\r\nWhat to do: the "
+           L"person who uses Excel runs the " +
+           (installing ? L"installer" : L"uninstaller") +
+           L" themselves. A deployment tool runs it in the user's context.";
+}
+
 // One run, its steps going to `log`; the exit code.
 int Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& switches, RunLog& log) {
     // With nobody at the desk, the exit code and the log tell how the run ended.
@@ -134,15 +148,25 @@ int Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& swit
         Win32CallThread excelCalls;
         Win32Processes processes;
         Win32FileDetails files;
+        Win32Accounts accounts;
         QuietForms quiet(runtime);
         FormsRuntime& forms = switches.quiet ? static_cast<FormsRuntime&>(quiet) : runtime;
-        Platform platform{windows, objects, forms, excelCalls, processes, files, log};
+        Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts};
         try {
             const Outcome outcome = program.run(platform, record);
             // A window procedure may have failed where no pump came after it to pass it on.
             if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
-            if (outcome == Outcome::Cancelled) log.Step(L"Cancelled by the user; nothing changed");
-            return outcome == Outcome::Completed ? kExitCompleted : kExitCancelled;
+            switch (outcome) {
+                case Outcome::Completed:
+                    return kExitCompleted;
+                case Outcome::Cancelled:
+                    log.Step(L"Cancelled by the user; nothing changed");
+                    return kExitCancelled;
+                case Outcome::HelpFileOnly:
+                    tell(HelpFileOnlyMessage(program.program, AccountName()), nullptr, MB_ICONINFORMATION);
+                    return kExitOtherAccount;
+            }
+            return kExitFailed;
         } catch (const ExcelRunsUnattended&) {
             // Found before anything changed; a deployment tool can try again later.
             log.Step(L"Excel is running (a window of class XLMAIN), and /quiet forbids asking to close it; "

@@ -22,6 +22,7 @@
 #include "win32/dispatch_automation.h"
 #include "forms/forms_runtime.h"
 #include "win32/find_window_lookup.h"
+#include "win32/win32_accounts.h"
 #include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
@@ -82,7 +83,8 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     qh::win32::Win32Processes processes;
     qh::win32::Win32FileDetails files;
     qh::NoRunLog log;
-    qh::Platform platform{windows, objects, forms, excelCalls, processes, files, log};
+    qh::win32::Win32Accounts accounts;
+    qh::Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);

@@ -67,6 +67,7 @@ struct MachineState {
     std::set<std::wstring> filesInUse;      // held open by another program
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
     bool scriptingRuntimeMissing = false;
+    bool runsAsSignedInUser = true;  // false: another account's run, or a service's
     std::deque<bool> excelWindowLooks;  // answers of successive window lookups; then false
     std::map<Form, std::deque<UserAction>> answers;  // per dialog, successive actions
 
@@ -88,11 +89,12 @@ class FakePlatform : public WindowLookup,
                      public CallThread,
                      public Processes,
                      public FileDetails,
-                     public RunLog {
+                     public RunLog,
+                     public Accounts {
 public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
 
-    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
     std::vector<std::wstring> logLines;
     Journal journal;
     MachineState& state() { return state_; }
@@ -132,6 +134,8 @@ public:
     std::wstring TemporaryFolder() override { return state_.temporaryFolder; }
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
+    // Accounts
+    bool RunsAsSignedInUser() override { return state_.runsAsSignedInUser; }
 
 private:
     // The first of Excel's processes, the programs' and the others, that `matches` picks.

@@ -359,7 +359,7 @@ TEST(QuietRuns, ShowNothingAndStopWhereTheyWouldHaveToAsk) {
             if (excelRuns) state.excelWindowLooks = {true};
             FakePlatform fake(state);
             QuietForms quiet(fake);
-            Platform platform{fake, fake, quiet, fake, fake, fake, fake};
+            Platform platform{fake, fake, quiet, fake, fake, fake, fake, fake};
             RunRecord record;
             const auto run = [&] { return installing ? RunInstall(platform, record) : RunUninstall(platform, record); };
             if (excelRuns) {
@@ -373,6 +373,34 @@ TEST(QuietRuns, ShowNothingAndStopWhereTheyWouldHaveToAsk) {
             EXPECT_EQ(record.filesCopied.size() + record.filesDeleted.size(), excelRuns ? 0u : installing ? 3u : 1u);
             EXPECT_EQ(fake.journal.clock, 0ms) << "a pause with nobody to see it";
         }
+    }
+}
+
+// Run as an administrator's own account, a deployment tool's or a service: Excel's start-up folder
+// would be that account's, so the help file alone is installed or removed, and Excel is never
+// started or looked for.
+TEST(OtherAccounts, InstallAndRemoveTheHelpFileOnly) {
+    const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
+    for (const bool installing : {true, false}) {
+        SCOPED_TRACE(installing ? "install" : "uninstall");
+        MachineState state;
+        state.runsAsSignedInUser = false;
+        state.excelWindowLooks = {true};
+        state.answers[Form::UnInstall] = {UserAction::ClickOk};
+        if (!installing) state.existingFiles = {help};
+        FakePlatform fake(state);
+        RunRecord record;
+        auto platform = fake.platform();
+        EXPECT_EQ(installing ? RunInstall(platform, record) : RunUninstall(platform, record), Outcome::HelpFileOnly);
+        EXPECT_EQ(installing ? record.filesCopied : record.filesDeleted, (Calls{help}));
+        EXPECT_EQ(fake.state().existingFiles.count(help), installing ? 1u : 0u);
+        const Calls calls = fake.journal.Calls();
+        EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) {
+                      return c.find(L"excel") != std::wstring::npos || c.find(L"XLMAIN") != std::wstring::npos;
+                  }), 0);
+        EXPECT_EQ(Count(calls, L"fso.Release"), 1);
+        EXPECT_EQ(Count(calls, L"folder.Release"), 1);
+        EXPECT_EQ(calls.back(), L"End");
     }
 }
 
