@@ -162,6 +162,28 @@ struct Excel {
     HANDLE quitNow = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
 };
 
+// The account check: this process's user against the shell's.
+bool RunsAsTheShellsUser() {
+    const auto userOf = [](HANDLE process, TOKEN_USER* user, DWORD size) {
+        HANDLE token = nullptr;
+        const bool read = ::OpenProcessToken(process, TOKEN_QUERY, &token) &&
+                          ::GetTokenInformation(token, TokenUser, user, size, &size);
+        if (token) ::CloseHandle(token);
+        return read;
+    };
+    alignas(TOKEN_USER) char own[256]{};
+    alignas(TOKEN_USER) char shell[256]{};
+    if (!userOf(::GetCurrentProcess(), reinterpret_cast<TOKEN_USER*>(own), sizeof own)) return true;
+    DWORD shellProcessId = 0;
+    const HWND shellWindow = ::GetShellWindow();
+    if (!shellWindow || !::GetWindowThreadProcessId(shellWindow, &shellProcessId)) return true;
+    HANDLE shellProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcessId);
+    const bool same = shellProcess && userOf(shellProcess, reinterpret_cast<TOKEN_USER*>(shell), sizeof shell) &&
+                      ::EqualSid(reinterpret_cast<TOKEN_USER*>(own)->User.Sid, reinterpret_cast<TOKEN_USER*>(shell)->User.Sid);
+    if (shellProcess) ::CloseHandle(shellProcess);
+    return same;
+}
+
 // The note of the server's processes taken before Excel is asked for: its registered program, and
 // each process of it with its start time.
 void NoteServerProcesses(const wchar_t* program) {
@@ -215,6 +237,9 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     instance = self;
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryW(L"");
+    // The command line's switches and the one run at a time.
+    ::GetCommandLineW();
+    HANDLE oneRun = ::CreateMutexW(nullptr, TRUE, L"Local\\QuenzoHalvornFloorRun");
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HDC screen = ::GetDC(nullptr);  // the layout scale: the screen's dots per inch
     ::GetDeviceCaps(screen, LOGPIXELSX);
@@ -237,6 +262,7 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     HWND startup = Frame(0, WS_OVERLAPPEDWINDOW, 231, 59, nullptr, IDI_SPHERE, startupIcons);
     Control(L"FloorPicture", L"", 0, WS_EX_CLIENTEDGE, 4, 4, 225, 52, startup, nullptr);
     Show(startup);
+    if (!RunsAsTheShellsUser()) return 4;
 
     if (::FindWindowA("XLMAIN", nullptr)) return 2;
     Excel excel;
@@ -292,6 +318,8 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     ::DeleteObject(large);
     logo->Release();
     ::CoUninitialize();
+    ::ReleaseMutex(oneRun);
+    ::CloseHandle(oneRun);
     (void)exists;
     return 0;
 }
