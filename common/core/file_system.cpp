@@ -1,9 +1,9 @@
 #include "core/file_system.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "core/setup_error.h"
+#include "core/text.h"
 
 namespace qh {
 namespace {
@@ -22,9 +22,8 @@ AutomationPtr StartScriptingRuntime(AutomationFactory& objects) {
 }
 
 bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
-    if (folder.empty() || path.size() <= folder.size() || path[folder.size()] != L'\\') return false;
-    return std::equal(folder.begin(), folder.end(), path.begin(),
-                      [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
+    return !folder.empty() && path.size() > folder.size() && path[folder.size()] == L'\\' &&
+           SameIgnoringCase(std::wstring_view(path).substr(0, folder.size()), folder);
 }
 
 }  // namespace

@@ -1,22 +1,12 @@
 #include "core/run_switches.h"
 
-#include <algorithm>
-#include <cwctype>
 #include <iterator>
 #include <utility>
 
 #include "core/exit_codes.h"
+#include "core/text.h"
 
 namespace qh {
-namespace {
-
-bool SameSwitch(std::wstring_view given, std::wstring_view name) {
-    return given.size() == name.size() && std::equal(given.begin(), given.end(), name.begin(), [](wchar_t a, wchar_t b) {
-               return std::towlower(a) == std::towlower(b);
-           });
-}
-
-}  // namespace
 
 std::vector<std::wstring> ArgumentsOf(std::wstring_view commandLine) {
     std::vector<std::wstring> words;
@@ -46,9 +36,9 @@ RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments) {
         const std::wstring& argument = *it;
         const bool isSwitch = argument.size() > 1 && (argument[0] == L'/' || argument[0] == L'-');
         const std::wstring_view name = isSwitch ? std::wstring_view(argument).substr(1) : std::wstring_view();
-        if (isSwitch && SameSwitch(name, L"quiet")) {
+        if (isSwitch && SameIgnoringCase(name, L"quiet")) {
             switches.quiet = true;
-        } else if (isSwitch && SameSwitch(name, L"log") && std::next(it) != arguments.end()) {
+        } else if (isSwitch && SameIgnoringCase(name, L"log") && std::next(it) != arguments.end()) {
             switches.logFile = *++it;
         } else if (isSwitch && name == L"?") {
             switches.help = true;

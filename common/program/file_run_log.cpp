@@ -42,24 +42,6 @@ void FileRunLog::Step(std::wstring_view what) noexcept {
     }
 }
 
-std::wstring AccountName() {
-    HANDLE opened = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return L"(unknown account)";
-    const UniqueKernelHandle token(opened);
-    DWORD size = 0;
-    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-    std::string buffer(size, '\0');
-    if (!::GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return L"(unknown account)";
-    const PSID user = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
-    wchar_t name[256]{};
-    wchar_t domain[256]{};
-    DWORD nameLength = static_cast<DWORD>(std::size(name));
-    DWORD domainLength = static_cast<DWORD>(std::size(domain));
-    SID_NAME_USE use{};
-    if (!::LookupAccountSidW(nullptr, user, name, &nameLength, domain, &domainLength, &use)) return L"(unknown account)";
-    return std::wstring(domain) + L"\\" + name;
-}
-
 std::wstring OwnVersion() {
     const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_VERSION);
     const HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;

@@ -18,9 +18,6 @@ private:
     UniqueKernelHandle file_;
 };
 
-// The account the program runs as, "DOMAIN\name".
-std::wstring AccountName();
-
 // The program's file version from its own version record ("2.0.0.1"), or empty.
 std::wstring OwnVersion();
 

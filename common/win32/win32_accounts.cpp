@@ -42,4 +42,17 @@ bool Win32Accounts::RunsAsSignedInUser() {
     return !signedIn.empty() && ::EqualSid(SidOf(own), SidOf(signedIn));
 }
 
+std::wstring AccountName() {
+    std::string own = UserOf(::GetCurrentProcess());
+    wchar_t name[256]{};
+    wchar_t domain[256]{};
+    DWORD nameLength = static_cast<DWORD>(std::size(name));
+    DWORD domainLength = static_cast<DWORD>(std::size(domain));
+    SID_NAME_USE use{};
+    if (own.empty() || !::LookupAccountSidW(nullptr, SidOf(own), name, &nameLength, domain, &domainLength, &use)) {
+        return L"(unknown account)";
+    }
+    return std::wstring(domain) + L"\\" + name;
+}
+
 }  // namespace qh::win32

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "core/accounts.h"
 
 namespace qh::win32 {
@@ -8,5 +10,8 @@ class Win32Accounts final : public Accounts {
 public:
     bool RunsAsSignedInUser() override;
 };
+
+// The account the program runs as, "DOMAIN\name", for the log and the reports.
+std::wstring AccountName();
 
 }  // namespace qh::win32
