@@ -348,59 +348,62 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     for (const auto& exit : kExitCodes) EXPECT_NE(help.find(L"    " + std::to_wstring(exit.code) + L"    "), std::wstring::npos);
 }
 
-// With nobody at the desk: nothing is shown, no pause is made, the uninstaller's confirmation is
-// the switch, and a running Excel stops the run before anything is started or changed.
-TEST(QuietRuns, ShowNothingAndStopWhereTheyWouldHaveToAsk) {
-    for (const bool excelRuns : {false, true}) {
+// Runs for administrators. With nobody at the desk (/quiet): nothing is shown, no pause is made,
+// the uninstaller's confirmation is the switch, and a running Excel stops the run before anything
+// is started or changed. Run as another account or a service: the help file alone is installed or
+// removed, and Excel is never started or looked for.
+TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
+    const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
+    const struct {
+        const char* name;
+        bool quiet;
+        bool excelRuns;
+        bool otherAccount;
+        std::optional<Outcome> outcome;  // none: ExcelRunsUnattended
+        std::size_t installed;  // files installed, and removed
+        std::size_t removed;
+    } cases[] = {
+        {"quiet", true, false, false, Outcome::Completed, 3, 1},
+        {"quiet, Excel runs", true, true, false, std::nullopt, 0, 0},
+        {"another account, Excel runs", false, true, true, Outcome::HelpFileOnly, 1, 1},
+    };
+    for (const auto& c : cases) {
         for (const bool installing : {true, false}) {
-            SCOPED_TRACE(testing::Message() << (installing ? "install" : "uninstall") << (excelRuns ? ", Excel runs" : ""));
+            SCOPED_TRACE(testing::Message() << c.name << (installing ? ", install" : ", uninstall"));
             MachineState state;
-            state.existingFiles = {L"C:\\Windows\\Help\\QuenzoHalvorn.chm"};
-            if (excelRuns) state.excelWindowLooks = {true};
+            state.existingFiles = {help};
+            state.runsAsSignedInUser = !c.otherAccount;
+            if (c.excelRuns) state.excelWindowLooks = {true};
+            state.answers[Form::UnInstall] = {UserAction::ClickOk};
             FakePlatform fake(state);
             QuietForms quiet(fake);
-            Platform platform{fake, fake, quiet, fake, fake, fake, fake, fake};
+            FormsRuntime& forms = c.quiet ? static_cast<FormsRuntime&>(quiet) : fake;
+            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake};
             RunRecord record;
             const auto run = [&] { return installing ? RunInstall(platform, record) : RunUninstall(platform, record); };
-            if (excelRuns) {
-                EXPECT_THROW(run(), ExcelRunsUnattended);
+            if (c.outcome) {
+                EXPECT_EQ(run(), *c.outcome);
             } else {
-                EXPECT_EQ(run(), Outcome::Completed);
+                EXPECT_THROW(run(), ExcelRunsUnattended);
             }
             const Calls calls = fake.journal.Calls();
-            EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"Show"); }), 0);
-            EXPECT_EQ(Count(calls, L"CreateObject excel.application"), excelRuns ? 0 : 1);
-            EXPECT_EQ(record.filesCopied.size() + record.filesDeleted.size(), excelRuns ? 0u : installing ? 3u : 1u);
-            EXPECT_EQ(fake.journal.clock, 0ms) << "a pause with nobody to see it";
+            if (c.quiet) {
+                EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& call) { return call.starts_with(L"Show"); }), 0);
+                EXPECT_EQ(fake.journal.clock, 0ms) << "a pause with nobody to see it";
+            }
+            EXPECT_EQ(Count(calls, L"CreateObject excel.application"), c.outcome == Outcome::Completed ? 1 : 0);
+            if (c.otherAccount) {
+                EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& call) {
+                              return call.find(L"excel") != std::wstring::npos || call.find(L"XLMAIN") != std::wstring::npos;
+                          }), 0);
+                EXPECT_EQ(installing ? record.filesCopied : record.filesDeleted, (Calls{help}));
+                EXPECT_EQ(Count(calls, L"fso.Release"), 1);
+                EXPECT_EQ(Count(calls, L"folder.Release"), 1);
+                EXPECT_EQ(calls.back(), L"End");
+            }
+            EXPECT_EQ(installing ? record.filesCopied.size() : record.filesDeleted.size(),
+                      installing ? c.installed : c.removed);
         }
-    }
-}
-
-// Run as an administrator's own account, a deployment tool's or a service: Excel's start-up folder
-// would be that account's, so the help file alone is installed or removed, and Excel is never
-// started or looked for.
-TEST(OtherAccounts, InstallAndRemoveTheHelpFileOnly) {
-    const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
-    for (const bool installing : {true, false}) {
-        SCOPED_TRACE(installing ? "install" : "uninstall");
-        MachineState state;
-        state.runsAsSignedInUser = false;
-        state.excelWindowLooks = {true};
-        state.answers[Form::UnInstall] = {UserAction::ClickOk};
-        if (!installing) state.existingFiles = {help};
-        FakePlatform fake(state);
-        RunRecord record;
-        auto platform = fake.platform();
-        EXPECT_EQ(installing ? RunInstall(platform, record) : RunUninstall(platform, record), Outcome::HelpFileOnly);
-        EXPECT_EQ(installing ? record.filesCopied : record.filesDeleted, (Calls{help}));
-        EXPECT_EQ(fake.state().existingFiles.count(help), installing ? 1u : 0u);
-        const Calls calls = fake.journal.Calls();
-        EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) {
-                      return c.find(L"excel") != std::wstring::npos || c.find(L"XLMAIN") != std::wstring::npos;
-                  }), 0);
-        EXPECT_EQ(Count(calls, L"fso.Release"), 1);
-        EXPECT_EQ(Count(calls, L"folder.Release"), 1);
-        EXPECT_EQ(calls.back(), L"End");
     }
 }
 

@@ -110,20 +110,6 @@ TEST_F(Installer, AsksAgainWhileExcelRunsAndGoesOnOnceItIsClosed) {
     excel_.ExpectNothingLeftRunning();
 }
 
-// One run of the kit at a time: a second start, of either program, changes nothing.
-TEST_F(Installer, ASecondStartWhileARunIsInProgressChangesNothing) {
-    Medium medium(mediumFolder_.path());
-    UserExcel usersExcel;
-    Process installer = StartFromMedium(medium, Program::Installer);
-    HWND prompt = WaitForDesign(installer, kExitExcelText);
-    Process second = StartFromMedium(medium, Program::Uninstaller);
-    EXPECT_TRUE(Contains(ReadAndDismissReport(second), L"already running"));
-    EXPECT_EQ(WaitForExit(second, kRunTimeout), 5u);
-    Press(prompt, L"Cancel");
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCancelled);
-    EXPECT_EQ(AutomationInstances(excel_.Journal()), 0u);
-}
-
 // With nobody at the desk: no window at any moment, the files in place and gone again, and a
 // running Excel ends the run with exit 3 and nothing changed. "/?" and an unknown argument show
 // their box and do nothing else.
@@ -187,11 +173,16 @@ TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
     excel_.ExpectNothingLeftRunning();
 }
 
+// Also: one run of the kit at a time; a second start, of either program, changes nothing.
 TEST_F(Installer, CancelAtTheExcelPromptChangesNothingAndStartsNoExcel) {
     Medium medium(mediumFolder_.path());
     UserExcel usersExcel;
     Process installer = StartFromMedium(medium, Program::Installer);
-    Press(WaitForDesign(installer, kExitExcelText), L"Cancel");
+    HWND prompt = WaitForDesign(installer, kExitExcelText);
+    Process second = StartFromMedium(medium, Program::Uninstaller);
+    EXPECT_TRUE(Contains(ReadAndDismissReport(second), L"already running"));
+    EXPECT_EQ(WaitForExit(second, kRunTimeout), 5u);
+    Press(prompt, L"Cancel");
     EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCancelled);
     EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
     EXPECT_FALSE(fs::exists(installedHelp_));
