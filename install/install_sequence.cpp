@@ -5,6 +5,7 @@
 #include "core/excel_guard.h"
 #include "core/excel_instance.h"
 #include "core/file_set.h"
+#include "core/file_steps.h"
 #include "core/file_system.h"
 
 namespace qh {
@@ -30,23 +31,18 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     {
         FileSystemObject fileSystem(platform.objects, platform.files);
-        AutomationPtr windowsFolderObject = fileSystem.GetSpecialFolder(kWindowsFolder);
-        const std::wstring installerFolder = NormaliseFolderPath(forms.ProgramFolder());
+        AutomationPtr windowsFolderObject = fileSystem.WindowsFolderObject();
+        const std::wstring installerFolder = NormaliseFolderPath(platform.files.ProgramFolder());
         const std::wstring windowsFolder = NormaliseFolderPath(FolderPath(*windowsFolderObject));
         RequireFolder(installerFolder, Activity::FindingInstallerFolder);
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
 
         ShowProgress(forms, Form::Copying);
-        const CopyStep help = HelpFileCopy(installerFolder, windowsFolder);
-        fileSystem.CopyFile(help);
-        record.filesCopied.push_back(help.installedFile);
-        fileSystem.MakeInstalled(help);
-        platform.log.Step(L"Copied " + help.source + L" to " + help.installedFile);
+        InstallFile(fileSystem, HelpFileCopy(installerFolder, windowsFolder), record, platform.log);
         windowsFolderObject.reset();
     }
     forms.Unload(Form::Copying);
-    forms.End();
-    return Outcome::HelpFileOnly;
+    return EndRun(forms, Outcome::HelpFileOnly);
 }
 
 }  // namespace
@@ -56,18 +52,15 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
     if (!platform.accounts.RunsAsSignedInUser()) return InstallHelpFileOnly(platform, record);
 
-    if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) {
-        forms.End();
-        return Outcome::Cancelled;
-    }
+    if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
 
     {
         InstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
         platform.log.Step(L"Excel started");
 
         std::wstring excelStartupFolder = held.excel.StartupPath();
-        std::wstring installerFolder = forms.ProgramFolder();
-        held.windowsFolderObject = held.fileSystem.GetSpecialFolder(kWindowsFolder);
+        std::wstring installerFolder = platform.files.ProgramFolder();
+        held.windowsFolderObject = held.fileSystem.WindowsFolderObject();
         std::wstring windowsFolder = FolderPath(*held.windowsFolderObject);
 
         excelStartupFolder = NormaliseFolderPath(std::move(excelStartupFolder));
@@ -89,10 +82,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
             platform.log.Step(L"Created the folder " + folder);
         }
         for (const CopyStep& copy : InstallCopies(installerFolder, excelStartupFolder, windowsFolder)) {
-            held.fileSystem.CopyFile(copy);
-            record.filesCopied.push_back(copy.installedFile);
-            held.fileSystem.MakeInstalled(copy);
-            platform.log.Step(L"Copied " + copy.source + L" to " + copy.installedFile);
+            InstallFile(held.fileSystem, copy, record, platform.log);
         }
 
         held.excel.Quit();
@@ -100,8 +90,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
     }
 
     forms.Unload(Form::Copying);
-    forms.End();
-    return Outcome::Completed;
+    return EndRun(forms, Outcome::Completed);
 }
 
 }  // namespace qh

@@ -4,6 +4,6 @@
 #include "program/setup_program.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    qh::win32::RestrictLibrarySearch();
-    return qh::win32::RunSetupProgram(instance, qh::kUninstaller);
+    qh::program::RestrictLibrarySearch();
+    return qh::program::RunSetupProgram(instance, qh::kUninstaller);
 }

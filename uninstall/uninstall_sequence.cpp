@@ -5,6 +5,7 @@
 #include "core/excel_guard.h"
 #include "core/excel_instance.h"
 #include "core/file_set.h"
+#include "core/file_steps.h"
 #include "core/file_system.h"
 
 namespace qh {
@@ -31,22 +32,14 @@ Outcome RemoveHelpFileOnly(Platform& platform, RunRecord& record) {
     ShowProgress(forms, Form::Deleting);
     {
         FileSystemObject fileSystem(platform.objects, platform.files);
-        AutomationPtr windowsFolderObject = fileSystem.GetSpecialFolder(kWindowsFolder);
+        AutomationPtr windowsFolderObject = fileSystem.WindowsFolderObject();
         const std::wstring windowsFolder = NormaliseFolderPath(FolderPath(*windowsFolderObject));
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
-        const std::wstring help = InstalledHelpFile(windowsFolder);
-        if (fileSystem.FileExists(help)) {
-            fileSystem.DeleteFile(help);
-            record.filesDeleted.push_back(help);
-            platform.log.Step(L"Removed " + help);
-        } else {
-            platform.log.Step(L"Not installed, so not removed: " + help);
-        }
+        RemoveInstalledFile(fileSystem, InstalledHelpFile(windowsFolder), record, platform.log);
         fileSystem.Release();
     }
     forms.Unload(Form::Deleting);
-    forms.End();
-    return Outcome::HelpFileOnly;
+    return EndRun(forms, Outcome::HelpFileOnly);
 }
 
 }  // namespace
@@ -55,15 +48,9 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
 
-    if (Ask(forms, Form::UnInstall, CloseBox::Cancels) == Answer::Cancel) {
-        forms.End();
-        return Outcome::Cancelled;
-    }
+    if (Ask(forms, Form::UnInstall, CloseBox::Cancels) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
     if (!platform.accounts.RunsAsSignedInUser()) return RemoveHelpFileOnly(platform, record);
-    if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) {
-        forms.End();
-        return Outcome::Cancelled;
-    }
+    if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
 
     // Unlike the installer, the progress window comes before Excel and the file-system object.
     ShowProgress(forms, Form::Deleting);
@@ -72,7 +59,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
         UninstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
         platform.log.Step(L"Excel started");
 
-        held.windowsFolderObject = held.fileSystem.GetSpecialFolder(kWindowsFolder);
+        held.windowsFolderObject = held.fileSystem.WindowsFolderObject();
         std::wstring windowsFolder = FolderPath(*held.windowsFolderObject);
         std::wstring excelStartupFolder = held.excel.StartupPath();
 
@@ -84,13 +71,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
         platform.log.Step(L"Windows folder: " + windowsFolder);
 
         for (const std::wstring& installedFile : InstalledFiles(excelStartupFolder, windowsFolder)) {
-            if (held.fileSystem.FileExists(installedFile)) {
-                held.fileSystem.DeleteFile(installedFile);
-                record.filesDeleted.push_back(installedFile);
-                platform.log.Step(L"Removed " + installedFile);
-            } else {
-                platform.log.Step(L"Not installed, so not removed: " + installedFile);
-            }
+            RemoveInstalledFile(held.fileSystem, installedFile, record, platform.log);
         }
 
         held.excel.Quit();
@@ -98,8 +79,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
     }
 
     forms.Unload(Form::Deleting);
-    forms.End();
-    return Outcome::Completed;
+    return EndRun(forms, Outcome::Completed);
 }
 
 }  // namespace qh

@@ -32,7 +32,7 @@ ExcelInstance::ExcelInstance(Platform& platform)
 }
 
 void ExcelInstance::Create() {
-    While({Activity::StartingExcel, {}, {}}, [this] {
+    DoStep({Activity::StartingExcel, {}, {}}, [this] {
         try {
             CallOnce(L"Start " + std::wstring(kExcelProgramId),
                      [&objects = platform_.objects](Remote& remote) {
@@ -54,7 +54,7 @@ void ExcelInstance::Create() {
 void ExcelInstance::HoldOwnProcess() {
     try {
         const std::int32_t window = AsNumber(
-            Answer(Activity::StartingExcel, L"Hwnd", [](Remote& remote) { return remote.excel->Get(L"Hwnd"); }), L"Hwnd");
+            CallUntilAnswered(Activity::StartingExcel, L"Hwnd", [](Remote& remote) { return remote.excel->Get(L"Hwnd"); }), L"Hwnd");
         ownProcess_ = platform_.processes.HoldOwnerOf(window, kExcelWindowClass);
     } catch (const SetupError& failure) {
         // A server that does not name its window is known by the start note instead.
@@ -63,14 +63,14 @@ void ExcelInstance::HoldOwnProcess() {
 }
 
 std::wstring ExcelInstance::StartupPath() {
-    return AsText(Answer(Activity::ReadingStartupFolder, L"StartupPath",
+    return AsText(CallUntilAnswered(Activity::ReadingStartupFolder, L"StartupPath",
                          [](Remote& remote) { return remote.excel->Get(L"StartupPath"); }),
                   L"StartupPath");
 }
 
 void ExcelInstance::Quit() {
     quitSent_ = true;
-    Answer(Activity::QuittingExcel, L"Quit", [](Remote& remote) { return remote.excel->Call(L"Quit"); });
+    CallUntilAnswered(Activity::QuittingExcel, L"Quit", [](Remote& remote) { return remote.excel->Call(L"Quit"); });
 }
 
 void ExcelInstance::Release() noexcept {
@@ -101,8 +101,8 @@ void ExcelInstance::Release() noexcept {
     }
 }
 
-Value ExcelInstance::Answer(Activity activity, std::wstring_view step, const Step& call) {
-    return While({activity, {}, {}}, [&]() -> Value {
+Value ExcelInstance::CallUntilAnswered(Activity activity, std::wstring_view step, const Step& call) {
+    return DoStep({activity, {}, {}}, [&]() -> Value {
         FormsRuntime& forms = platform_.forms;
         const auto deadline = forms.Now() + kExcelAnswerTime;
         for (;;) {

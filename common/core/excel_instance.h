@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "core/automation.h"
+#include "core/error_codes.h"
 #include "core/platform.h"
 #include "core/server_start_note.h"
 #include "core/setup_error.h"
@@ -34,14 +35,6 @@ inline constexpr std::chrono::milliseconds kBusyRetryPause{250};
 // How long a call in progress may take to come back once its Excel has been ended, and how long
 // the release waits for a call still on its way (Quit, when a window failed meanwhile).
 inline constexpr std::chrono::seconds kEndedExcelGrace{10};
-
-// What a busy Excel answers: the call was not made, ask again later.
-inline constexpr std::int32_t kCallRejected = static_cast<std::int32_t>(0x80010001);  // RPC_E_CALL_REJECTED
-inline constexpr std::int32_t kRetryLater = static_cast<std::int32_t>(0x8001010A);    // RPC_E_SERVERCALL_RETRYLATER
-// The error a step reports when Excel did not answer in time.
-inline constexpr std::int32_t kNoAnswer = static_cast<std::int32_t>(0x8001011F);      // RPC_E_TIMEOUT
-// What an automation server answers for a member it does not have.
-inline constexpr std::int32_t kUnknownName = static_cast<std::int32_t>(0x80020006);   // DISP_E_UNKNOWNNAME
 
 class ExcelInstance {
 public:
@@ -71,7 +64,7 @@ private:
     void HoldOwnProcess();
     // Runs the step on the call thread, asking again while Excel is busy, within kExcelAnswerTime.
     // A failure says the program was doing `activity`.
-    Value Answer(Activity activity, std::wstring_view step, const Step& call);
+    Value CallUntilAnswered(Activity activity, std::wstring_view step, const Step& call);
     // Runs the step once; ends Excel when it has not come back by `deadline`.
     Value CallOnce(std::wstring_view step, const Step& call, std::chrono::steady_clock::time_point deadline);
     bool WaitForCallThread(std::chrono::steady_clock::time_point deadline);

@@ -4,27 +4,33 @@
 
 namespace qh {
 
-inline constexpr int kExitCompleted = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitCancelled = 2;
-inline constexpr int kExitExcelRunning = 3;
-inline constexpr int kExitOtherAccount = 4;
-inline constexpr int kExitAlreadyRunning = 5;
-inline constexpr int kExitUnknownArgument = 87;
-
-struct ExitCodeMeaning {
-    int code;
-    std::wstring_view meaning;
+enum class ExitCode : int {
+    Completed = 0,
+    Failed = 1,
+    Cancelled = 2,
+    ExcelRunning = 3,
+    OtherAccount = 4,
+    AlreadyRunning = 5,
+    UnknownArgument = 87,
 };
 
-inline constexpr ExitCodeMeaning kExitCodes[] = {
-    {kExitCompleted, L"the run is complete"},
-    {kExitFailed, L"a step failed, and was reported"},
-    {kExitCancelled, L"cancelled by the user; nothing changed"},
-    {kExitExcelRunning, L"Excel is running and /quiet forbids asking; nothing changed"},
-    {kExitOtherAccount, L"run as someone other than the signed-in user: only the help file was installed or removed"},
-    {kExitAlreadyRunning, L"another run of the setup is in progress; nothing done"},
-    {kExitUnknownArgument, L"an unknown argument; nothing done"},
-};
+// What a code means, as "/?" lists it. Every code has its words (the build fails on one without);
+// a number that is no code has none.
+constexpr std::wstring_view MeaningOf(ExitCode code) {
+    switch (code) {
+        case ExitCode::Completed: return L"the run is complete";
+        case ExitCode::Failed: return L"a step failed, and was reported";
+        case ExitCode::Cancelled: return L"cancelled by the user; nothing changed";
+        case ExitCode::ExcelRunning: return L"Excel is running and /quiet forbids asking; nothing changed";
+        case ExitCode::OtherAccount:
+            return L"run as someone other than the signed-in user: only the help file was installed or removed";
+        case ExitCode::AlreadyRunning: return L"another run of the setup is in progress; nothing done";
+        case ExitCode::UnknownArgument: return L"an unknown argument; nothing done";
+    }
+    return {};
+}
+
+// Exit codes stay below this, where every deployment tool reads them alike.
+inline constexpr int kExitCodeLimit = 256;
 
 }  // namespace qh

@@ -1,6 +1,6 @@
 #pragma once
 // What the scripting runtime does not reach: a file's named streams and attributes, whether
-// another program holds it open, and the user's temporary folder.
+// another program holds it open, the user's temporary folder and the running program's folder.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +26,8 @@ public:
     virtual bool IsInUse(const std::wstring& file) noexcept = 0;
     // The user's temporary folder, where Windows runs a program opened inside a zip archive.
     virtual std::wstring TemporaryFolder() = 0;
+    // The normalised folder that holds the running program's file ("E:" at a drive's root).
+    virtual std::wstring ProgramFolder() = 0;
 };
 
 }  // namespace qh

@@ -14,22 +14,6 @@ std::wstring HelpFolderOf(const std::wstring& windowsFolder) { return windowsFol
 
 }  // namespace
 
-std::wstring NormaliseFolderPath(std::wstring folder) {
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    return folder;
-}
-
-std::wstring ParentFolder(const std::wstring& normalisedFolder) {
-    const std::size_t separator = normalisedFolder.rfind(L'\\');
-    if (separator == std::wstring::npos) return {};
-    std::wstring parent = normalisedFolder.substr(0, separator);
-    // What is left of "\\server" or "\share" is no folder.
-    if (parent.find_first_not_of(L'\\') == std::wstring::npos) return {};
-    return parent;
-}
-
-std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.rfind(L'\\') + 1); }
-
 void RequireFolder(const std::wstring& normalisedFolder, Activity finding) {
     if (normalisedFolder.empty()) {
         SetupError failure(L"Find the folder", {}, 0, L"The system gave an empty folder path");

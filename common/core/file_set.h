@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/paths.h"
 #include "core/setup_error.h"
 
 namespace qh {
@@ -11,16 +12,6 @@ namespace qh {
 inline constexpr std::wstring_view kMacroWorkbook = L"QZ Macro.xls";
 inline constexpr std::wstring_view kAddInWorkbook = L"QZ Function.xla";
 inline constexpr std::wstring_view kHelpFile = L"QuenzoHalvorn.chm";
-
-// Drops one trailing backslash, and only one: "D:\" becomes "D:", "C:\a\\" becomes "C:\a\".
-std::wstring NormaliseFolderPath(std::wstring folder);
-
-// The folder that holds a normalised folder: "C:\a\b" gives "C:\a", "C:\a" gives "C:". Empty
-// when there is none above it ("C:", "\\server").
-std::wstring ParentFolder(const std::wstring& normalisedFolder);
-
-// The last part of a path: "C:\a\QZ Macro.xls" gives "QZ Macro.xls".
-std::wstring FileNameOf(const std::wstring& path);
 
 // A folder path that would put files at the root of the current drive ("\QZ Macro.xls") is refused:
 // throws SetupError, saying that the program was `finding` the folder, when it is empty.

@@ -10,6 +10,9 @@ namespace {
 
 const Doing kFindingWindowsFolder{Activity::FindingWindowsFolder, {}, {}};
 
+// GetSpecialFolder's number for the Windows folder.
+constexpr std::int32_t kWindowsFolder = 0;
+
 AutomationPtr StartScriptingRuntime(AutomationFactory& objects) {
     try {
         return objects.CreateObject(kFileSystemProgramId);
@@ -31,9 +34,9 @@ bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
 FileSystemObject::FileSystemObject(AutomationFactory& objects, FileDetails& files)
     : files_(files), fileSystem_(StartScriptingRuntime(objects)) {}
 
-AutomationPtr FileSystemObject::GetSpecialFolder(std::int32_t which) {
-    return While(kFindingWindowsFolder, [&] {
-        return AsObject(fileSystem_->Call(L"GetSpecialFolder", {which}), L"GetSpecialFolder");
+AutomationPtr FileSystemObject::WindowsFolderObject() {
+    return DoStep(kFindingWindowsFolder, [&] {
+        return AsObject(fileSystem_->Call(L"GetSpecialFolder", {kWindowsFolder}), L"GetSpecialFolder");
     });
 }
 
@@ -59,7 +62,7 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
 }
 
 void FileSystemObject::MakeInstalled(const CopyStep& copy) {
-    While({copy.activity, FileNameOf(copy.source), {copy.installedFile}}, [&] {
+    DoStep({copy.activity, FileNameOf(copy.source), {copy.installedFile}}, [&] {
         // A copy takes along its source's download mark (a marked help file opens with blank
         // pages) and its Read-only attribute (every file on a disc has it, and the uninstaller
         // could not remove the copy). The copy is a file the user chose to install.
@@ -69,17 +72,17 @@ void FileSystemObject::MakeInstalled(const CopyStep& copy) {
 }
 
 bool FileSystemObject::FileExists(const std::wstring& path) {
-    return While({Activity::CheckingFile, FileNameOf(path), {path}},
+    return DoStep({Activity::CheckingFile, FileNameOf(path), {path}},
                  [&] { return AsBool(fileSystem_->Call(L"FileExists", {path}), L"FileExists"); });
 }
 
 bool FileSystemObject::FolderExists(const std::wstring& path) {
-    return While({Activity::CheckingFolder, path, {}},
+    return DoStep({Activity::CheckingFolder, path, {}},
                  [&] { return AsBool(fileSystem_->Call(L"FolderExists", {path}), L"FolderExists"); });
 }
 
 void FileSystemObject::CreateFolder(const std::wstring& path) {
-    While({Activity::CreatingFolder, path, {}}, [&] { return fileSystem_->Call(L"CreateFolder", {path}); });
+    DoStep({Activity::CreatingFolder, path, {}}, [&] { return fileSystem_->Call(L"CreateFolder", {path}); });
 }
 
 void FileSystemObject::DeleteFile(const std::wstring& path) {
@@ -123,7 +126,7 @@ bool FileSystemObject::RunsFromTemporaryFolder(const std::wstring& source) noexc
 }
 
 std::wstring FolderPath(AutomationObject& folder) {
-    return While(kFindingWindowsFolder, [&] { return AsText(folder.Get(L"Path"), L"Path"); });
+    return DoStep(kFindingWindowsFolder, [&] { return AsText(folder.Get(L"Path"), L"Path"); });
 }
 
 std::vector<std::wstring> MissingFolders(FileSystemObject& fileSystem, const std::wstring& folder) {

@@ -14,15 +14,14 @@
 namespace qh {
 
 inline constexpr wchar_t kFileSystemProgramId[] = L"Scripting.FileSystemObject";
-inline constexpr std::int32_t kWindowsFolder = 0;
 
 class FileSystemObject {
 public:
     // Starts the scripting runtime's object; `files` does what it cannot.
     FileSystemObject(AutomationFactory& objects, FileDetails& files);
 
-    // The folder object for a special folder; the caller keeps it for the rest of its run.
-    AutomationPtr GetSpecialFolder(std::int32_t which);
+    // The Windows folder's object (GetSpecialFolder); the caller keeps it for the rest of its run.
+    AutomationPtr WindowsFolderObject();
     // CopyFile(source, destination, True): overwrites an existing copy, even a read-only or
     // hidden one.
     void CopyFile(const CopyStep& copy);

@@ -46,9 +46,6 @@ public:
     virtual std::wstring Tag(Form form) = 0;
     virtual void SetTag(Form form, std::wstring tag) = 0;
 
-    // The folder that holds the running program's file, as the system gives it.
-    virtual std::wstring ProgramFolder() = 0;
-
     // A clock that never jumps (not the time of day, which wraps at midnight).
     virtual Clock::time_point Now() = 0;
     // Handles window events as they come until `deadline`; may return earlier, after an event.

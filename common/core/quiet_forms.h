@@ -25,7 +25,6 @@ public:
     void Unload(Form form) override { tags_.erase(form); }
     std::wstring Tag(Form form) override { return tags_[form]; }
     void SetTag(Form form, std::wstring tag) override { tags_[form] = std::move(tag); }
-    std::wstring ProgramFolder() override { return events_.ProgramFolder(); }
     Clock::time_point Now() override { return events_.Now(); }
     void PumpEventsUntil(Clock::time_point deadline) override { events_.PumpEventsUntil(deadline); }
     void End() override {}

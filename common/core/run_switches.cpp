@@ -55,8 +55,9 @@ std::wstring SwitchesHelp(const std::wstring& unknown) {
             L"    /quiet    no window and no message box; the uninstaller takes it as consent\r\n"
             L"    /log FILE    the run's steps appended to FILE (UTF-8)\r\n"
             L"    /?        this list\r\n\r\nExit codes:\r\n";
-    for (const ExitCodeMeaning& exit : kExitCodes) {
-        text += L"    " + std::to_wstring(exit.code) + L"    " + std::wstring(exit.meaning) + L"\r\n";
+    for (int code = 0; code < kExitCodeLimit; ++code) {
+        const std::wstring_view meaning = MeaningOf(static_cast<ExitCode>(code));
+        if (!meaning.empty()) text += L"    " + std::to_wstring(code) + L"    " + std::wstring(meaning) + L"\r\n";
     }
     return text;
 }

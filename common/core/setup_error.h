@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/error_codes.h"
+
 namespace qh {
 
 // What a program was doing when a step failed.
@@ -50,9 +52,6 @@ enum class FailureKind {
     NoScriptingRuntime,
 };
 
-// The kind the system's error number (an HRESULT, a scripting error, a Win32 error) stands for.
-FailureKind KindOfError(std::int32_t code);
-
 class SetupError : public std::runtime_error {
 public:
     // operation: the call that failed ("CopyFile", "Start excel.application");
@@ -93,7 +92,7 @@ private:
 
 // Runs `step`; a SetupError it throws learns what the program was doing.
 template <typename Step>
-auto While(const Doing& doing, Step&& step) -> decltype(step()) {
+auto DoStep(const Doing& doing, Step&& step) -> decltype(step()) {
     try {
         return step();
     } catch (SetupError& failure) {

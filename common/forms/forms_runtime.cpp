@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "forms/program_folder.h"
 #include "win32/resource_ids.h"
 #include "win32/win32_error.h"
 
@@ -161,10 +160,6 @@ std::wstring Win32Forms::Tag(Form form) {
 
 void Win32Forms::SetTag(Form form, std::wstring tag) {
     EnsureLoaded(form).tag = std::move(tag);
-}
-
-std::wstring Win32Forms::ProgramFolder() {
-    return FolderOfFile(RunningProgramPath());
 }
 
 FormsRuntime::Clock::time_point Win32Forms::Now() {

@@ -37,7 +37,6 @@ public:
     void Unload(Form form) override;
     std::wstring Tag(Form form) override;
     void SetTag(Form form, std::wstring tag) override;
-    std::wstring ProgramFolder() override;
     Clock::time_point Now() override;
     void PumpEventsUntil(Clock::time_point deadline) override;
     void End() override;

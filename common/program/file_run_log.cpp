@@ -10,14 +10,14 @@
 
 #include "win32/win32_error.h"
 
-namespace qh::win32 {
+namespace qh::program {
 
 FileRunLog::FileRunLog(const std::wstring& path)
     : file_(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (file_.get() == INVALID_HANDLE_VALUE) {
         file_.release();
-        ThrowLastError(L"CreateFileW", path);
+        win32::ThrowLastError(L"CreateFileW", path);
     }
 }
 
@@ -59,4 +59,4 @@ std::wstring OwnVersion() {
     return {};
 }
 
-}  // namespace qh::win32
+}  // namespace qh::program

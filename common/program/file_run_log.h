@@ -5,7 +5,7 @@
 #include "core/run_log.h"
 #include "win32/unique_handle.h"
 
-namespace qh::win32 {
+namespace qh::program {
 
 class FileRunLog final : public RunLog {
 public:
@@ -15,10 +15,10 @@ public:
     void Step(std::wstring_view what) noexcept override;
 
 private:
-    UniqueKernelHandle file_;
+    win32::UniqueKernelHandle file_;
 };
 
 // The program's file version from its own version record ("2.0.0.1"), or empty.
 std::wstring OwnVersion();
 
-}  // namespace qh::win32
+}  // namespace qh::program

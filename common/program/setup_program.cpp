@@ -8,6 +8,7 @@
 
 #include "core/failure_report.h"
 #include "core/platform.h"
+#include "core/product.h"
 #include "core/quiet_forms.h"
 #include "core/run_log.h"
 #include "core/run_switches.h"
@@ -26,7 +27,7 @@
 #include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
-namespace qh::win32 {
+namespace qh::program {
 namespace {
 
 // Owned by the start-up window while that is on screen, a message comes to the front also when
@@ -46,7 +47,7 @@ constexpr wchar_t kOneRunMutex[] = L"Local\\QuenzoHalvornSetupRun";
 class OneRunAtATime {
 public:
     OneRunAtATime() : mutex_(::CreateMutexW(nullptr, TRUE, kOneRunMutex)) {
-        ThrowLastErrorIfNull(mutex_.get(), L"CreateMutexW", kOneRunMutex);
+        win32::ThrowLastErrorIfNull(mutex_.get(), L"CreateMutexW", kOneRunMutex);
         owned_ = ::GetLastError() != ERROR_ALREADY_EXISTS;
     }
     OneRunAtATime(const OneRunAtATime&) = delete;
@@ -57,7 +58,7 @@ public:
     bool Owned() const noexcept { return owned_; }
 
 private:
-    UniqueKernelHandle mutex_;
+    win32::UniqueKernelHandle mutex_;
     bool owned_ = false;
 };
 
@@ -79,9 +80,13 @@ void BringRunningSetupToFront() noexcept {
     if (shown) ::SetForegroundWindow(shown);
 }
 
+// The run-time library's narrow texts are in the system's code page.
 std::wstring Widen(const char* text) {
-    std::wstring wide;
-    for (const char* c = text; *c != '\0'; ++c) wide.push_back(static_cast<unsigned char>(*c));
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 1) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+    wide.pop_back();  // the terminator the count included
     return wide;
 }
 
@@ -111,18 +116,19 @@ namespace {
 // What a run as someone else did, and what it left to the person who uses Excel.
 std::wstring HelpFileOnlyMessage(Program program, const std::wstring& account) {
     const bool installing = program == Program::Installer;
-    return std::wstring(installing ? L"Only Quenzo Halvorn's help file was installed, into the Windows Help folder."
-                                   : L"Only Quenzo Halvorn's help file was removed, from the Windows Help folder.") +
+    return L"Only " + std::wstring(kProductName) +
+           (installing ? L"'s help file was installed, into the Windows Help folder."
+                       : L"'s help file was removed, from the Windows Help folder.") +
            L"\r\n\r\nThis program runs as " + account +
            L", not as the person signed in to Windows, and the add-in's workbooks belong to the Excel of the "
            L"person who uses it, so Excel was not started and no workbook was touched.\r\n\r\nWhat to do: the "
            L"person who uses Excel runs the " +
-           (installing ? L"installer" : L"uninstaller") +
+           std::wstring(ProgramNoun(program)) +
            L" themselves. A deployment tool runs it in the user's context.";
 }
 
 // One run, its steps going to `log`; the exit code.
-int Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& switches, RunLog& log) {
+ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& switches, RunLog& log) {
     // With nobody at the desk, the exit code and the log tell how the run ended.
     const auto tell = [&](const std::wstring& text, HWND startupWindow, UINT icon) {
         log.Step(text);
@@ -135,20 +141,20 @@ int Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& swit
         const OneRunAtATime run;
         if (!run.Owned()) {
             if (!switches.quiet) BringRunningSetupToFront();
-            tell(L"Quenzo Halvorn setup is already running.\r\n\r\nFinish it, or cancel it, before you start the "
+            tell(std::wstring(kProductName) + L" setup is already running.\r\n\r\nFinish it, or cancel it, before you start the "
                  L"installer or the uninstaller again.",
                  nullptr, MB_ICONINFORMATION);
-            return kExitAlreadyRunning;
+            return ExitCode::AlreadyRunning;
         }
-        ComApartment apartment;
+        win32::ComApartment apartment;
         // Declared after the apartment: every object is released before COM is left.
         forms::Win32Forms runtime(instance, program.forms, forms::LayoutScale::OfSystem());
-        FindWindowLookup windows;
-        DispatchFactory objects;
-        Win32CallThread excelCalls;
-        Win32Processes processes;
-        Win32FileDetails files;
-        Win32Accounts accounts;
+        win32::FindWindowLookup windows;
+        win32::DispatchFactory objects;
+        win32::Win32CallThread excelCalls;
+        win32::Win32Processes processes;
+        win32::Win32FileDetails files;
+        win32::Win32Accounts accounts;
         QuietForms quiet(runtime);
         FormsRuntime& forms = switches.quiet ? static_cast<FormsRuntime&>(quiet) : runtime;
         Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts};
@@ -158,31 +164,31 @@ int Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& swit
             if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
             switch (outcome) {
                 case Outcome::Completed:
-                    return kExitCompleted;
+                    return ExitCode::Completed;
                 case Outcome::Cancelled:
                     log.Step(L"Cancelled by the user; nothing changed");
-                    return kExitCancelled;
+                    return ExitCode::Cancelled;
                 case Outcome::HelpFileOnly:
-                    tell(HelpFileOnlyMessage(program.program, AccountName()), nullptr, MB_ICONINFORMATION);
-                    return kExitOtherAccount;
+                    tell(HelpFileOnlyMessage(program.program, win32::AccountName()), nullptr, MB_ICONINFORMATION);
+                    return ExitCode::OtherAccount;
             }
-            return kExitFailed;
+            return ExitCode::Failed;
         } catch (const ExcelRunsUnattended&) {
             // Found before anything changed; a deployment tool can try again later.
             log.Step(L"Excel is running (a window of class XLMAIN), and /quiet forbids asking to close it; "
                      L"nothing changed");
-            return kExitExcelRunning;
+            return ExitCode::ExcelRunning;
         } catch (...) {
             // The sequence has made Excel quit and let its objects go; the start-up window is
             // still up, and goes with the rest once the report is read.
             tell(ReportOf(std::current_exception(), record), runtime.WindowOf(Form::Form1), MB_ICONERROR);
-            return kExitFailed;
+            return ExitCode::Failed;
         }
     } catch (...) {
         failure = std::current_exception();
     }
     tell(ReportOf(failure, record), nullptr, MB_ICONERROR);
-    return kExitFailed;
+    return ExitCode::Failed;
 }
 
 }  // namespace
@@ -192,7 +198,7 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     const RunSwitches switches = ParseSwitches(arguments);
     if (switches.help || !switches.unknown.empty()) {
         if (switches.help || !switches.quiet) ShowMessage(SwitchesHelp(switches.unknown), nullptr, MB_ICONINFORMATION);
-        return switches.unknown.empty() ? kExitCompleted : kExitUnknownArgument;
+        return static_cast<int>(switches.unknown.empty() ? ExitCode::Completed : ExitCode::UnknownArgument);
     }
     NoRunLog noLog;
     std::unique_ptr<FileRunLog> fileLog;
@@ -206,17 +212,16 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
                                 L"\r\n" + error.Description(),
                             nullptr, MB_ICONERROR);
             }
-            return kExitFailed;
+            return static_cast<int>(ExitCode::Failed);
         }
     }
     RunLog& log = fileLog ? static_cast<RunLog&>(*fileLog) : noLog;
     std::wstring commandLine;
     for (const std::wstring& argument : arguments) commandLine += L" " + argument;
-    log.Step((program.program == Program::Installer ? L"Quenzo Halvorn installer " : L"Quenzo Halvorn uninstaller ") +
-             OwnVersion() + L", account " + AccountName() + L", switches" + commandLine + L": started");
-    const int exitCode = Run(instance, program, switches, log);
+    log.Step(std::wstring(kProductName) + L" " + std::wstring(ProgramNoun(program.program)) + L" " + OwnVersion() + L", account " + win32::AccountName() + L", switches" + commandLine + L": started");
+    const int exitCode = static_cast<int>(Run(instance, program, switches, log));
     log.Step(L"Exit code " + std::to_wstring(exitCode));
     return exitCode;
 }
 
-}  // namespace qh::win32
+}  // namespace qh::program

@@ -6,7 +6,7 @@
 #include "core/exit_codes.h"
 #include "core/program.h"
 
-namespace qh::win32 {
+namespace qh::program {
 
 // Runs the program's sequence with the forms it uses, as its command line's switches ask; returns
 // the exit code (core/exit_codes.h).
@@ -15,4 +15,4 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program);
 // Keeps the library search out of the program's own folder, before anything loads a library.
 void RestrictLibrarySearch() noexcept;
 
-}  // namespace qh::win32
+}  // namespace qh::program

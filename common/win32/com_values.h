@@ -66,7 +66,6 @@ public:
         ::VariantClear(&v_);
         return &v_;
     }
-    VARTYPE type() const noexcept { return V_VT(&v_); }
 
 private:
     VARIANT v_;

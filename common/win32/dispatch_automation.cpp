@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/error_codes.h"
 #include "core/setup_error.h"
 #include "win32/com_values.h"
 #include "win32/win32_error.h"
@@ -48,29 +49,6 @@ Value FromVariant(Variant&& result, std::wstring_view member) {
 // comes with the call, so that is English too, whatever the user's own.
 constexpr LCID kEnglishLocale = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
 
-constexpr HRESULT kPermissionDenied = static_cast<HRESULT>(0x800A0046);
-
-struct ScriptingError {
-    HRESULT code;
-    const wchar_t* description;
-};
-
-// The scripting runtime's error numbers (as HRESULTs of facility "control"), for EXCEPINFOs
-// that carry no text of their own.
-constexpr ScriptingError kScriptingErrors[] = {
-    {static_cast<HRESULT>(0x800A0034), L"Bad file name or number"},
-    {static_cast<HRESULT>(0x800A0035), L"File not found"},
-    {static_cast<HRESULT>(0x800A0039), L"Device I/O error"},
-    {static_cast<HRESULT>(0x800A003A), L"File already exists"},
-    {static_cast<HRESULT>(0x800A003D), L"Disk full"},
-    {static_cast<HRESULT>(0x800A0043), L"Too many files"},
-    {static_cast<HRESULT>(0x800A0044), L"Device unavailable"},
-    {kPermissionDenied, L"Permission denied"},
-    {static_cast<HRESULT>(0x800A0047), L"Disk not ready"},
-    {static_cast<HRESULT>(0x800A004B), L"Path/File access error"},
-    {static_cast<HRESULT>(0x800A004C), L"Path not found"},
-};
-
 // A file held open by another program without sharing: the scripting runtime's call fails with
 // the thread's last error telling why, and with a code that does not. Windows' runtime answers
 // "Permission denied", which a read-only file gets too; Wine's answers E_FAIL.
@@ -93,9 +71,8 @@ std::wstring DescribeAutomationError(HRESULT code, const std::wstring& descripti
                                          : L"The file is in use by another program (sharing violation)";
     }
     if (!description.empty()) return description;
-    for (const auto& known : kScriptingErrors) {
-        if (known.code == code) return known.description;
-    }
+    // The scripting runtime's failures often come without words of their own.
+    if (const std::wstring_view words = ScriptingErrorWords(code); !words.empty()) return std::wstring(words);
     std::wstring system = SystemMessage(static_cast<DWORD>(code));
     return system.empty() ? L"Unknown error" : system;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/paths.h"
+#include "win32/running_program.h"
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
 
@@ -61,5 +63,7 @@ std::wstring Win32FileDetails::TemporaryFolder() {
     if (length == 0 || length > MAX_PATH) ThrowLastError(L"GetTempPathW");
     return std::wstring(folder, length);
 }
+
+std::wstring Win32FileDetails::ProgramFolder() { return ParentFolder(RunningProgramPath()); }
 
 }  // namespace qh::win32

@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <optional>
 
+#include "core/paths.h"
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
 
@@ -78,13 +79,12 @@ std::wstring ProgramOfCommand(std::wstring_view command) {
     return std::wstring(command.substr(0, command.find(L' ')));
 }
 
-std::wstring FileNameOf(const std::wstring& path) {
-    // A short (8.3) name is not the name the process runs under.
+// A short (8.3) name is not the name the process runs under.
+std::wstring LongPathOf(const std::wstring& path) {
     std::wstring longPath(MAX_PATH, L'\0');
     const DWORD length = ::GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
     longPath.resize(length > 0 && length < MAX_PATH ? length : 0);
-    const std::wstring& named = longPath.empty() ? path : longPath;
-    return named.substr(named.find_last_of(L"\\/") + 1);
+    return longPath.empty() ? path : longPath;
 }
 
 bool HasVisibleWindow(DWORD processId) {
@@ -136,7 +136,7 @@ std::wstring Win32Processes::ServerProgramOf(std::wstring_view programId) {
     wchar_t classText[40]{};
     if (::StringFromGUID2(classId, classText, static_cast<int>(std::size(classText))) == 0) return {};
     const std::wstring program = ProgramOfCommand(LocalServerCommand(L"CLSID\\" + std::wstring(classText) + L"\\LocalServer32"));
-    return program.empty() ? std::wstring() : FileNameOf(program);
+    return program.empty() ? std::wstring() : FileNameOf(LongPathOf(program));
 }
 
 ProcessSnapshot Win32Processes::Running(std::wstring_view programFileName) {

@@ -113,7 +113,6 @@ public:
     void Unload(Form form) override;
     std::wstring Tag(Form form) override;
     void SetTag(Form form, std::wstring tag) override;
-    std::wstring ProgramFolder() override;
     Clock::time_point Now() override;
     void PumpEventsUntil(Clock::time_point deadline) override;
     void End() override;
@@ -132,6 +131,7 @@ public:
     bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) override;
     bool IsInUse(const std::wstring& file) noexcept override { return state_.filesInUse.count(file) == 1; }
     std::wstring TemporaryFolder() override { return state_.temporaryFolder; }
+    std::wstring ProgramFolder() override;
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts

@@ -25,6 +25,22 @@ TEST(NormaliseFolderPath, DropsExactlyOneTrailingBackslash) {
     }
 }
 
+// The folder of the running program's file, and each level MissingFolders climbs.
+TEST(ParentFolder, NamesTheFolderAboveNormalisedDriveRootsIncluded) {
+    const struct {
+        const wchar_t* path;
+        const wchar_t* parent;
+    } cases[] = {
+        {L"C:\\Medium\\Setup.exe", L"C:\\Medium"},
+        {L"C:\\A b\\c d\\QuenzoHalvornInstall.exe", L"C:\\A b\\c d"},
+        {L"E:\\QuenzoHalvornInstall.exe", L"E:"},
+        {L"\\\\server\\share\\Setup.exe", L"\\\\server\\share"},
+        {L"C:", L""},
+        {L"\\\\server", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParentFolder(c.path), c.parent) << testing::PrintToString(std::wstring(c.path));
+}
+
 TEST(InstallCopies, FormsSourcesAndFolderTargetsWithSingleBackslashes) {
     const auto copies = InstallCopies(NormaliseFolderPath(L"E:\\"), NormaliseFolderPath(L"C:\\X\\XLSTART\\"),
                                       NormaliseFolderPath(L"C:\\Windows"));

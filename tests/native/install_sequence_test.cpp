@@ -345,7 +345,7 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     }
     const std::wstring help = SwitchesHelp(L"/silent");
     EXPECT_TRUE(help.starts_with(L"Unknown argument: /silent"));
-    for (const auto& exit : kExitCodes) EXPECT_NE(help.find(L"    " + std::to_wstring(exit.code) + L"    "), std::wstring::npos);
+    for (const int code : {0, 1, 2, 3, 4, 5, 87}) EXPECT_NE(help.find(L"    " + std::to_wstring(code) + L"    "), std::wstring::npos);
 }
 
 // Runs for administrators. With nobody at the desk (/quiet): nothing is shown, no pause is made,

@@ -197,14 +197,5 @@ TEST_F(LifecycleTest, FailureInAWindowProcedureIsNeverLost) {
     }
 }
 
-TEST_F(LifecycleTest, ProgramFolderHoldsTheRunningProgram) {
-    const std::wstring folder = forms_->ProgramFolder();
-    ASSERT_FALSE(folder.empty());
-    const bool root = folder.size() == 3 && folder[1] == L':';
-    EXPECT_TRUE(root || folder.back() != L'\\');
-    const DWORD attributes = ::GetFileAttributesW((folder + (root ? L"" : L"\\") + L"qh_forms_tests.exe").c_str());
-    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-}
-
 }  // namespace
 }  // namespace qh::testing

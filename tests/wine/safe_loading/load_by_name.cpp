@@ -36,7 +36,7 @@ std::wstring FolderOf(HMODULE module) {
 int wmain(int argc, wchar_t** argv) {
     const bool restricted = argc == 3 && std::wstring_view(argv[1]) == L"--restricted";
     if (argc != 2 && !restricted) return kUsage;
-    if (restricted) qh::win32::RestrictLibrarySearch();
+    if (restricted) qh::program::RestrictLibrarySearch();
 
     const qh::win32::UniqueLibrary library(::LoadLibraryW(argv[argc - 1]));
     if (!library) return kNotLoaded;

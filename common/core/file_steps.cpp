@@ -1,0 +1,23 @@
+#include "core/file_steps.h"
+
+namespace qh {
+
+void InstallFile(FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& record, RunLog& log) {
+    fileSystem.CopyFile(copy);
+    // Recorded before it is made the kit's own: a failure there leaves the copy in place.
+    record.filesCopied.push_back(copy.installedFile);
+    fileSystem.MakeInstalled(copy);
+    log.Step(L"Copied " + copy.source + L" to " + copy.installedFile);
+}
+
+void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& installedFile, RunRecord& record, RunLog& log) {
+    if (!fileSystem.FileExists(installedFile)) {
+        log.Step(L"Not installed, so not removed: " + installedFile);
+        return;
+    }
+    fileSystem.DeleteFile(installedFile);
+    record.filesDeleted.push_back(installedFile);
+    log.Step(L"Removed " + installedFile);
+}
+
+}  // namespace qh
