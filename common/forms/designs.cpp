@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/dialog.h"
 #include "win32/resource_ids.h"
 
 namespace qh::forms {
@@ -105,7 +106,7 @@ ControlDesign CancelButton(int tab) {
             .rect = {6180, 2520, 1035, 435},
             .text = L"Cancel",
             .tabIndex = tab,
-            .clickTag = L"Cancel"};
+            .clickTag = kCancelTag};
 }
 
 // The message field at the top right of every dialog.
@@ -130,7 +131,7 @@ WindowDesign InTabOrder(WindowDesign design) {
 WindowDesign Form1Design() {
     return {.form = Form::Form1,
             .frame = FrameKind::Sizable,
-            .caption = kProductCaption,
+            .caption = kProductName,
             .client = {3465, 885},
             .iconId = IDI_SPHERE,
             .mousePointer = MousePointer::Crosshair,
@@ -145,7 +146,7 @@ WindowDesign Form1Design() {
 WindowDesign ExitExcelDesign() {
     WindowDesign design{.form = Form::ExitExcel,
                         .frame = FrameKind::ToolWindow,
-                        .caption = kProductCaption,
+                        .caption = kProductName,
                         .client = {7305, 3075},
                         .iconId = 0,
                         .mousePointer = MousePointer::Default,
@@ -161,7 +162,7 @@ WindowDesign ExitExcelDesign() {
 WindowDesign UnInstallDesign() {
     WindowDesign design{.form = Form::UnInstall,
                         .frame = FrameKind::ToolWindow,
-                        .caption = kProductCaption,
+                        .caption = kProductName,
                         .client = {7305, 3075},
                         .iconId = IDI_QZ_ON_GREY,
                         .mousePointer = MousePointer::Default,
@@ -180,7 +181,7 @@ WindowDesign UnInstallDesign() {
 WindowDesign ProgressDesign(Form form, int iconId, std::wstring_view message) {
     WindowDesign design{.form = form,
                         .frame = FrameKind::ToolWindow,
-                        .caption = kProductCaption,
+                        .caption = kProductName,
                         .client = {7305, 2805},
                         .iconId = iconId,
                         .mousePointer = MousePointer::Default,
