@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "core/dialog.h"
-#include "win32/resource_ids.h"
+#include "forms/resource_ids.h"
 
 namespace qh::forms {
 

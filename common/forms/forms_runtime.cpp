@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "forms/program_folder.h"
-#include "win32/resource_ids.h"
+#include "forms/resource_ids.h"
 #include "win32/win32_error.h"
 
 namespace qh::forms {
