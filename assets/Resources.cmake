@@ -39,7 +39,7 @@ function(qh_program_resources target program)
   endif()
 
   set(script ${folder}/${name}.rc)
-  set(inputs ${read} ${QH_ASSETS_DIR}/logo.jpg ${QH_SOURCE_TOP}/common/win32/resource_ids.h)
+  set(inputs ${read} ${QH_ASSETS_DIR}/logo.jpg ${QH_SOURCE_TOP}/common/forms/resource_ids.h)
   foreach(icon IN LISTS icons)
     list(APPEND inputs ${QH_ASSETS_DIR}/${icon})
   endforeach()

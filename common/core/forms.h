@@ -2,6 +2,7 @@
 // The forms runtime the sequences drive: windows by design name, shown, hidden, unloaded.
 #include <chrono>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,7 @@ constexpr std::wstring_view FormName(Form form) {
         case Form::Copying: return L"Copying";
         case Form::Deleting: return L"Deleting";
     }
-    return L"?";
+    throw std::invalid_argument("not a form");
 }
 
 enum class ShowMode { Modeless = 0, Modal = 1 };

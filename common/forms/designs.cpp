@@ -1,9 +1,10 @@
 #include "forms/designs.h"
 
 #include <algorithm>
-#include <array>
+#include <stdexcept>
 
-#include "win32/resource_ids.h"
+#include "core/dialog.h"
+#include "forms/resource_ids.h"
 
 namespace qh::forms {
 
@@ -105,7 +106,7 @@ ControlDesign CancelButton(int tab) {
             .rect = {6180, 2520, 1035, 435},
             .text = L"Cancel",
             .tabIndex = tab,
-            .clickTag = L"Cancel"};
+            .clickTag = kCancelTag};
 }
 
 // The message field at the top right of every dialog.
@@ -127,10 +128,10 @@ WindowDesign InTabOrder(WindowDesign design) {
     return design;
 }
 
-WindowDesign Form1Design() {
-    return {.form = Form::Form1,
+WindowDesign Form1Design(Form form) {
+    return {.form = form,
             .frame = FrameKind::Sizable,
-            .caption = kProductCaption,
+            .caption = kProductName,
             .client = {3465, 885},
             .iconId = IDI_SPHERE,
             .mousePointer = MousePointer::Crosshair,
@@ -142,10 +143,10 @@ WindowDesign Form1Design() {
                           .sunkenBorder = true}}};
 }
 
-WindowDesign ExitExcelDesign() {
-    WindowDesign design{.form = Form::ExitExcel,
+WindowDesign ExitExcelDesign(Form form) {
+    WindowDesign design{.form = form,
                         .frame = FrameKind::ToolWindow,
-                        .caption = kProductCaption,
+                        .caption = kProductName,
                         .client = {7305, 3075},
                         .iconId = 0,
                         .mousePointer = MousePointer::Default,
@@ -158,10 +159,10 @@ WindowDesign ExitExcelDesign() {
     return InTabOrder(std::move(design));
 }
 
-WindowDesign UnInstallDesign() {
-    WindowDesign design{.form = Form::UnInstall,
+WindowDesign UnInstallDesign(Form form) {
+    WindowDesign design{.form = form,
                         .frame = FrameKind::ToolWindow,
-                        .caption = kProductCaption,
+                        .caption = kProductName,
                         .client = {7305, 3075},
                         .iconId = IDI_QZ_ON_GREY,
                         .mousePointer = MousePointer::Default,
@@ -180,7 +181,7 @@ WindowDesign UnInstallDesign() {
 WindowDesign ProgressDesign(Form form, int iconId, std::wstring_view message) {
     WindowDesign design{.form = form,
                         .frame = FrameKind::ToolWindow,
-                        .caption = kProductCaption,
+                        .caption = kProductName,
                         .client = {7305, 2805},
                         .iconId = iconId,
                         .mousePointer = MousePointer::Default,
@@ -191,21 +192,34 @@ WindowDesign ProgressDesign(Form form, int iconId, std::wstring_view message) {
     return InTabOrder(std::move(design));
 }
 
-const std::array<WindowDesign, 5>& Designs() {
-    static const std::array<WindowDesign, 5> designs{
-        Form1Design(),
-        ExitExcelDesign(),
-        UnInstallDesign(),
-        ProgressDesign(Form::Copying, IDI_QZ_ON_WHITE, L"Copying files, please wait...\r\n"),
-        ProgressDesign(Form::Deleting, 0, L"Deleting files, please \r\nwait...\r\n"),
-    };
-    return designs;
-}
-
 }  // namespace
 
 const WindowDesign& DesignOf(Form form) {
-    return Designs().at(static_cast<std::size_t>(form));
+    // Each design is built on its first use and kept for the life of the program.
+    switch (form) {
+        case Form::Form1: {
+            static const WindowDesign design = Form1Design(form);
+            return design;
+        }
+        case Form::ExitExcel: {
+            static const WindowDesign design = ExitExcelDesign(form);
+            return design;
+        }
+        case Form::UnInstall: {
+            static const WindowDesign design = UnInstallDesign(form);
+            return design;
+        }
+        case Form::Copying: {
+            static const WindowDesign design =
+                ProgressDesign(form, IDI_QZ_ON_WHITE, L"Copying files, please wait...\r\n");
+            return design;
+        }
+        case Form::Deleting: {
+            static const WindowDesign design = ProgressDesign(form, 0, L"Deleting files, please \r\nwait...\r\n");
+            return design;
+        }
+    }
+    throw std::invalid_argument("not a form");
 }
 
 }  // namespace qh::forms

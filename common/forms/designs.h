@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "core/forms.h"
+#include "core/product.h"  // every window's caption
 
 namespace qh::forms {
-
-// Every window's caption, and the caption of the report a failed run shows.
-inline constexpr std::wstring_view kProductCaption = L"Quenzo Halvorn";
 
 inline constexpr int kTwipsPerInch = 1440;
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "win32/resource_ids.h"
+#include "forms/resource_ids.h"
 #include "win32/win32_error.h"
 
 namespace qh::forms {
@@ -52,24 +52,21 @@ Win32Forms::~Win32Forms() {
     DestroyAll();
 }
 
-std::unique_ptr<Win32Forms::Instance>& Win32Forms::Slot(Form form) {
-    return instances_.at(static_cast<std::size_t>(form));
-}
-
-const std::unique_ptr<Win32Forms::Instance>& Win32Forms::Slot(Form form) const {
-    return instances_.at(static_cast<std::size_t>(form));
+Win32Forms::Instance* Win32Forms::Find(Form form) const noexcept {
+    const auto found = instances_.find(form);
+    return found != instances_.end() ? found->second.get() : nullptr;
 }
 
 bool Win32Forms::IsLoaded(Form form) const noexcept {
-    const auto& slot = instances_[static_cast<std::size_t>(form)];
-    return slot && slot->window->IsAlive();
+    const Instance* instance = Find(form);
+    return instance && instance->window->IsAlive();
 }
 
 Win32Forms::Instance& Win32Forms::EnsureLoaded(Form form) {
     if (std::find(forms_.begin(), forms_.end(), form) == forms_.end()) {
         throw std::logic_error("this program has no such form");
     }
-    auto& slot = Slot(form);
+    auto& slot = instances_[form];
     if (slot && slot->window->IsAlive()) return *slot;
 
     // Every other form is owned by the start-up window.
@@ -82,13 +79,12 @@ Win32Forms::Instance& Win32Forms::EnsureLoaded(Form form) {
 }
 
 HWND Win32Forms::WindowOf(Form form) const noexcept {
-    const auto& slot = instances_[static_cast<std::size_t>(form)];
-    return slot ? slot->window->Handle() : nullptr;
+    const Instance* instance = Find(form);
+    return instance ? instance->window->Handle() : nullptr;
 }
 
 HWND Win32Forms::ControlOf(Form form, std::size_t position) const {
-    const auto& slot = Slot(form);
-    return slot && slot->window->IsAlive() ? slot->window->Control(position) : nullptr;
+    return IsLoaded(form) ? Find(form)->window->Control(position) : nullptr;
 }
 
 ModalEnd Win32Forms::Show(Form form, ShowMode mode, std::optional<Form> owner) {
@@ -148,10 +144,9 @@ void Win32Forms::Hide(Form form) {
 }
 
 void Win32Forms::Unload(Form form) {
-    auto& slot = Slot(form);
-    if (!slot) return;
+    if (!Find(form)) return;
     EndModal(form, ModalEnd::Unloaded);
-    slot.reset();
+    instances_.erase(form);
 }
 
 std::wstring Win32Forms::Tag(Form form) {
@@ -198,8 +193,8 @@ bool Win32Forms::DispatchPending() {
 
 void Win32Forms::Dispatch(MSG& message) {
     HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-    const bool ours = root && std::any_of(instances_.begin(), instances_.end(), [root](const auto& slot) {
-                          return slot && slot->window->Handle() == root;
+    const bool ours = root && std::any_of(instances_.begin(), instances_.end(), [root](const auto& entry) {
+                          return entry.second && entry.second->window->Handle() == root;
                       });
     if (ours) {
         // No window has a cancel button, so Escape does nothing. It must not even reach a
@@ -225,8 +220,8 @@ void Win32Forms::DestroyAll() noexcept {
         Reenable(frame->disabledWindows);
         if (!frame->end) frame->end = ModalEnd::Unloaded;
     }
-    // The owned windows first, then their owner; no window hears of it.
-    for (auto slot = instances_.rbegin(); slot != instances_.rend(); ++slot) slot->reset();
+    // The owned windows first, then their owner, Form1, the first form; no window hears of it.
+    for (auto entry = instances_.rbegin(); entry != instances_.rend(); ++entry) entry->second.reset();
 }
 
 void Win32Forms::OnButtonClick(Form form, std::wstring_view tag) {
@@ -238,7 +233,7 @@ void Win32Forms::OnCloseBox(Form form) {
     // An unload, but the window's procedure is still running: the window goes now, its instance
     // is replaced on the next reference.
     EndModal(form, ModalEnd::Unloaded);
-    if (auto& slot = Slot(form)) slot->window->Destroy();
+    if (Instance* instance = Find(form)) instance->window->Destroy();
 }
 
 void Win32Forms::OnDestroyed(Form form) noexcept {

@@ -8,8 +8,8 @@
 // The program's resources must hold the logo (IDR_LOGO_JPEG) and the icons of its forms.
 #include <windows.h>
 
-#include <array>
 #include <exception>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -70,8 +70,8 @@ private:
     Instance& EnsureLoaded(Form form);
     // A button's answer: the window goes out of sight, its instance and Tag stay.
     void Hide(Form form);
-    std::unique_ptr<Instance>& Slot(Form form);
-    const std::unique_ptr<Instance>& Slot(Form form) const;
+    // The form's instance, or null when it has none.
+    Instance* Find(Form form) const noexcept;
     bool IsLoaded(Form form) const noexcept;
     ModalEnd RunModal(Form form, FormWindow& window);
     // Ends every modal Show of the form, giving the input back to the windows it disabled.
@@ -88,7 +88,7 @@ private:
     std::vector<Form> forms_;
     LayoutScale scale_;
     LogoPicture logo_;
-    std::array<std::unique_ptr<Instance>, 5> instances_;
+    std::map<Form, std::unique_ptr<Instance>> instances_;
     std::vector<ModalFrame*> modalFrames_;
     std::exception_ptr pendingFailure_;
     std::exception_ptr firstFailure_;

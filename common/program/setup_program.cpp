@@ -34,7 +34,7 @@ namespace {
 // the program was started from a browser or a console.
 void ShowMessage(const std::wstring& text, HWND startupWindow, UINT icon) {
     const HWND owner = startupWindow && ::IsWindowVisible(startupWindow) ? startupWindow : nullptr;
-    const std::wstring caption(forms::kProductCaption);
+    const std::wstring caption(kProductName);
     ::MessageBoxW(owner, text.c_str(), caption.c_str(),
                   MB_OK | icon | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL));
 }

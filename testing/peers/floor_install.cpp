@@ -13,7 +13,7 @@
 #include <string>
 
 #include "forms/designs.h"
-#include "win32/resource_ids.h"
+#include "forms/resource_ids.h"
 
 namespace {
 

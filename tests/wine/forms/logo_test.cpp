@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "forms_test_support.h"
+#include "forms/resource_ids.h"
 #include "win32/com_ptr.h"
-#include "win32/resource_ids.h"
 #include "test_handles.h"
 
 namespace qh::testing {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "jpeg_header.h"
-#include "win32/resource_ids.h"
+#include "forms/resource_ids.h"
 #include "win32/unique_handle.h"
 #include "test_handles.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// Resource identifiers shared by the programs' .rc files and the forms runtime.
+// The forms' resources (the logo, the windows' icons), as the designs, the forms runtime and the
+// programs' .rc files name them.
 // (Plain macros: windres and rc.exe read this file too.)
 
 #define IDI_SPHERE 1        // the start-up window's icon and the programs' file icon
