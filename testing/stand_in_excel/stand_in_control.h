@@ -8,7 +8,8 @@
 //   EXPECT_EQ(qh::testing::InstancesLeftRunning(settings.journal()), 0u);
 //
 // Tests that use the stand-in need the ctest fixture "StandInExcel" (it registers the server) and
-// should take RESOURCE_LOCK StandInExcel: the settings and the XLMAIN window are machine-wide.
+// run one at a time in their Wine bench (tests/CMakeLists.txt): the settings and the XLMAIN window
+// are machine-wide.
 #include <windows.h>
 
 #include <chrono>

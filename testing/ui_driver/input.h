@@ -7,8 +7,8 @@
 //   posted that a real key would not also produce.
 // - Injected input (MouseClick, InjectKeys, InjectText) goes through SendInput, the way a user's
 //   mouse and keyboard do, and so needs the target to be the foreground window: these functions
-//   bring it there first and fail when they cannot. Run such tests one at a time (RUN_SERIAL):
-//   two programs cannot both be in the foreground.
+//   bring it there first and fail when they cannot. Run such tests one at a time on a desktop
+//   (their Wine bench's lock, tests/CMakeLists.txt): two programs cannot both be in the foreground.
 #include <windows.h>
 
 #include <chrono>
