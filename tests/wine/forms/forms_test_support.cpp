@@ -25,6 +25,11 @@ void ShowForInspection(forms::Win32Forms& forms, Form form) {
     if (form != Form::Form1) forms.Show(form, ShowMode::Modeless, Form::Form1);
 }
 
+int DpiOf(const forms::LayoutScale& scale) {
+    // Images grow with the resolution alone: the design's 96 pixels are the resolution itself.
+    return scale.ImagePixels(forms::kDesignDpi);
+}
+
 WhileModal::WhileModal(FormsRuntime& forms, std::vector<Step> steps) : forms_(forms), steps_(std::move(steps)) {
     if (g_running) throw std::logic_error("one WhileModal at a time");
     g_running = this;

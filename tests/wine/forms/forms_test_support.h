@@ -13,6 +13,7 @@
 
 #include "core/forms.h"
 #include "forms/forms_runtime.h"
+#include "forms/layout_scale.h"
 #include "win32/unique_handle.h"
 #include "test_handles.h"
 
@@ -25,6 +26,9 @@ std::unique_ptr<forms::Win32Forms> MakeForms(int dpi = 96);
 
 // Shows Form1 and, for a dialog, the dialog owned by it, both modeless.
 void ShowForInspection(forms::Win32Forms& forms, Form form);
+
+// The resolution the scale lays out for.
+int DpiOf(const forms::LayoutScale& scale);
 
 // Runs `steps` in order from a thread timer, one per tick, while the test is inside a modal Show.
 // Should the Show still not have returned a while after the last step, End() makes it return and
