@@ -84,10 +84,6 @@ HWND Win32Forms::WindowOf(Form form) const noexcept {
     return instance ? instance->window->Handle() : nullptr;
 }
 
-HWND Win32Forms::ControlOf(Form form, std::size_t position) const {
-    return IsLoaded(form) ? Find(form)->window->Control(position) : nullptr;
-}
-
 ModalEnd Win32Forms::Show(Form form, ShowMode mode, std::optional<Form> owner) {
     if (owner == form) throw std::logic_error("a form cannot own itself");
     HWND ownerWindow = owner ? EnsureLoaded(*owner).window->Handle() : nullptr;

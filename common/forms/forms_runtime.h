@@ -47,8 +47,6 @@ public:
     // The first failure a window procedure raised, whether or not a pump has passed it on: one
     // raised where no pump followed must still end the run with a report.
     std::exception_ptr FirstWindowFailure() const noexcept { return firstFailure_; }
-    // The control at `position` in the form's design (its tab order), of the current instance.
-    HWND ControlOf(Form form, std::size_t position) const;
 
 private:
     struct Instance {

@@ -19,7 +19,7 @@ TEST(Branding, TextsFitTheirFields) {
         ShowForInspection(*forms, form);
         // Tab order of the branding block differs; find the fields by their text.
         for (std::size_t position = 0; position < forms::DesignOf(form).controls.size(); ++position) {
-            HWND field = forms->ControlOf(form, position);
+            HWND field = ControlOf(*forms, form, position);
             const std::wstring text = WindowText(field);
             const auto lineCount = ::SendMessageW(field, EM_GETLINECOUNT, 0, 0);
             TEXTMETRICW metrics{};

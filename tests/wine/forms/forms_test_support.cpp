@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include "forms/form_window.h"
+
 namespace qh::testing {
 namespace {
 
@@ -23,6 +25,26 @@ std::unique_ptr<forms::Win32Forms> MakeForms(int dpi) {
 void ShowForInspection(forms::Win32Forms& forms, Form form) {
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
     if (form != Form::Form1) forms.Show(form, ShowMode::Modeless, Form::Form1);
+}
+
+HWND ControlOf(const forms::Win32Forms& forms, Form form, std::size_t position) {
+    HWND window = forms.WindowOf(form);
+    if (!window) return nullptr;
+    // A control inside a frame is a child of the frame, so every descendant is looked at.
+    struct Search {
+        int id;
+        HWND found;
+    } search{forms::kFirstControlId + static_cast<int>(position), nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto& wanted = *reinterpret_cast<Search*>(context);
+            if (::GetDlgCtrlID(child) != wanted.id) return TRUE;
+            wanted.found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 int DpiOf(const forms::LayoutScale& scale) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <chrono>
 #include <functional>
@@ -27,6 +28,9 @@ std::unique_ptr<forms::Win32Forms> MakeForms(int dpi = 96);
 // Shows Form1 and, for a dialog, the dialog owned by it, both modeless.
 void ShowForInspection(forms::Win32Forms& forms, Form form);
 
+// The control at `position` in the form's design (its tab order), of its current window; null
+// when the form has no window.
+HWND ControlOf(const forms::Win32Forms& forms, Form form, std::size_t position);
 // The resolution the scale lays out for.
 int DpiOf(const forms::LayoutScale& scale);
 
