@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "forms/designs.h"
 #include "forms/form_window.h"
 
 namespace qh::testing {
@@ -45,6 +46,13 @@ HWND ControlOf(const forms::Win32Forms& forms, Form form, std::size_t position) 
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::wstring_view DesignedText(Form form, std::wstring_view name, int index) {
+    for (const forms::ControlDesign& control : forms::DesignOf(form).controls) {
+        if (control.name == name && control.index == index) return control.text;
+    }
+    throw std::out_of_range("the design has no such control");
 }
 
 int DpiOf(const forms::LayoutScale& scale) {

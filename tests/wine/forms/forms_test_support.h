@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/forms.h"
@@ -31,6 +32,8 @@ void ShowForInspection(forms::Win32Forms& forms, Form form);
 // The control at `position` in the form's design (its tab order), of its current window; null
 // when the form has no window.
 HWND ControlOf(const forms::Win32Forms& forms, Form form, std::size_t position);
+// The text the form's design gives the control `name` (`index` in a control array).
+std::wstring_view DesignedText(Form form, std::wstring_view name, int index = 0);
 // The resolution the scale lays out for.
 int DpiOf(const forms::LayoutScale& scale);
 
