@@ -13,6 +13,8 @@
 
 namespace qh::forms {
 
+class FrameForwarding;
+
 inline constexpr wchar_t kFormClass[] = L"QhForm";
 
 // Control ids start above IDOK (1) and IDCANCEL (2), so that neither Enter nor Escape, which a
@@ -26,7 +28,7 @@ public:
 
     // Creates the window, hidden and centred on the screen, with all its controls.
     FormWindow(HINSTANCE instance, const WindowDesign& design, LayoutScale scale, const LogoPicture& logo,
-               FormEvents& events, HWND owner);
+               FrameForwarding& frames, FormEvents& events, HWND owner);
     // Destroys the window, if it is still there, without reporting anything.
     ~FormWindow();
     FormWindow(const FormWindow&) = delete;
@@ -65,6 +67,7 @@ private:
 
     const WindowDesign& design_;
     LayoutScale scale_;
+    FrameForwarding& frames_;
     FormEvents& events_;
     PictureBoxContent pictureContent_;
     struct Font {

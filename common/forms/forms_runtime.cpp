@@ -74,7 +74,8 @@ Win32Forms::Instance& Win32Forms::EnsureLoaded(Form form) {
     HWND owner = form != Form::Form1 && IsLoaded(Form::Form1) ? WindowOf(Form::Form1) : nullptr;
     FormEvents& events = *this;
     auto fresh = std::make_unique<Instance>();
-    fresh->window = std::make_unique<FormWindow>(instance_, DesignOf(form), scale_, logo_, events, owner);
+    fresh->window = std::make_unique<FormWindow>(instance_, DesignOf(form), scale_, logo_, frameForwarding_, events,
+                                                  owner);
     slot = std::move(fresh);
     return *slot;
 }

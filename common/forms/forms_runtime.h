@@ -19,6 +19,7 @@
 #include "core/forms.h"
 #include "forms/form_events.h"
 #include "forms/form_window.h"
+#include "forms/frame_box.h"
 #include "forms/layout_scale.h"
 #include "forms/logo_picture.h"
 
@@ -87,6 +88,8 @@ private:
     std::vector<Form> forms_;
     LayoutScale scale_;
     LogoPicture logo_;
+    // Before the windows, so that it outlives their frames.
+    FrameForwarding frameForwarding_;
     std::map<Form, std::unique_ptr<Instance>> instances_;
     std::vector<ModalFrame*> modalFrames_;
     std::exception_ptr pendingFailure_;
