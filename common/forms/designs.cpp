@@ -8,30 +8,27 @@
 
 namespace qh::forms {
 
-namespace branding {
+namespace {
+
 // \u00AE is the registered-trademark sign, \u00A9 the copyright sign.
-const std::wstring_view kProductTitle =
+constexpr std::wstring_view kProductTitle =
     L"Quenzo\u00AE Halvorn\u00AE Excel Plug-in\r\n"
     L"\u00A9 2000 Halvorn Analytics Ltd.\r\n"
     L"All rights reserved. Version 2.0\r\n";
 
 // Telephone and fax numbers from the range the UK regulator keeps for drama; the web address
 // under a domain reserved for examples.
-const std::wstring_view kMakerContact =
+constexpr std::wstring_view kMakerContact =
     L"Quenzo\u00AE by Halvorn Analytics Ltd.\r\n"
     L"Halvorn Software Division\r\n"
     L"Tel 020 7946 0321 halvorn.example.com\r\n"
     L"Fax 020 7946 0322\r\n";
 
-const std::wstring_view kLegalWarning =
+constexpr std::wstring_view kLegalWarning =
     L"WARNING: Quenzo Halvorn is the property of Halvorn Analytics Ltd. and is protected by "
     L"copyright. Copying, lending or passing on this program or any part of it in any form "
     L"without the written permission of its maker is unlawful. Any unauthorised copying or "
     L"distribution will be prosecuted.\r\n";
-}  // namespace branding
-
-namespace {
-
 
 constexpr TwipSize kQuestionText2{5715, 795};
 constexpr TwipSize kProgressText2{7035, 675};
@@ -61,7 +58,7 @@ void AddBrandingBlock(std::vector<ControlDesign>& controls, int pictureTab, int 
                         .rect = {60, 180, 3255, 735},
                         .alignment = Alignment::Centre,
                         .textColour = SystemColour::MenuText,
-                        .text = branding::kProductTitle,
+                        .text = kProductTitle,
                         .tabIndex = framesTab + 1,
                         .tabStop = false});
     controls.push_back({.name = L"Frame1",
@@ -78,7 +75,7 @@ void AddBrandingBlock(std::vector<ControlDesign>& controls, int pictureTab, int 
                         .rect = {60, 120, 3255, 795},
                         .alignment = Alignment::Centre,
                         .textColour = SystemColour::MenuText,
-                        .text = branding::kMakerContact,
+                        .text = kMakerContact,
                         .tabIndex = framesTab + 3,
                         .tabStop = false});
     controls.push_back({.name = L"Text2",
@@ -86,7 +83,7 @@ void AddBrandingBlock(std::vector<ControlDesign>& controls, int pictureTab, int 
                         .rect = {180, 2100, text2.width, text2.height},
                         .alignment = Alignment::Left,
                         .textColour = SystemColour::WindowText,
-                        .text = branding::kLegalWarning,
+                        .text = kLegalWarning,
                         .tabIndex = framesTab + 4,
                         .tabStop = false});
 }

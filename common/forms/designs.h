@@ -91,11 +91,4 @@ struct WindowDesign {
 // The design of a form. The reference stays valid for the life of the program.
 const WindowDesign& DesignOf(Form form);
 
-// The branding texts, exposed for tests that compare what a window shows with its design.
-namespace branding {
-extern const std::wstring_view kProductTitle;
-extern const std::wstring_view kMakerContact;
-extern const std::wstring_view kLegalWarning;
-}  // namespace branding
-
 }  // namespace qh::forms

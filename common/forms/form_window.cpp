@@ -52,9 +52,10 @@ void FormWindow::RegisterClasses(HINSTANCE instance) {
 }
 
 FormWindow::FormWindow(HINSTANCE instance, const WindowDesign& design, LayoutScale scale, const LogoPicture& logo,
-                       FormEvents& events, HWND owner)
+                       FrameForwarding& frames, FormEvents& events, HWND owner)
     : design_(design),
       scale_(scale),
+      frames_(frames),
       events_(events),
       pictureContent_{&logo,
                       {scale.ImagePixels(logo.PixelSize().cx), scale.ImagePixels(logo.PixelSize().cy)},
@@ -155,7 +156,7 @@ HWND FormWindow::CreateControl(HINSTANCE instance, const ControlDesign& control,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, createParameter);
     win32::ThrowLastErrorIfNull(created, L"CreateWindowExW", name);
 
-    if (control.kind == ControlKind::Frame) ForwardChildRequestsToParent(created);
+    if (control.kind == ControlKind::Frame) frames_.Attach(created);
     if (control.kind != ControlKind::PictureBox) {
         ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control.font)), FALSE);
     }

@@ -2,7 +2,6 @@
 // One loaded instance of a form: its window and controls, built from the form's design.
 #include <windows.h>
 
-#include <cstddef>
 #include <vector>
 
 #include "forms/designs.h"
@@ -14,10 +13,13 @@
 
 namespace qh::forms {
 
+class FrameForwarding;
+
 inline constexpr wchar_t kFormClass[] = L"QhForm";
 
 // Control ids start above IDOK (1) and IDCANCEL (2), so that neither Enter nor Escape, which a
-// dialog turns into those two ids, ever reaches a button.
+// dialog turns into those two ids, ever reaches a button. From there they follow the design's tab
+// order.
 inline constexpr int kFirstControlId = 100;
 
 class FormWindow {
@@ -26,7 +28,7 @@ public:
 
     // Creates the window, hidden and centred on the screen, with all its controls.
     FormWindow(HINSTANCE instance, const WindowDesign& design, LayoutScale scale, const LogoPicture& logo,
-               FormEvents& events, HWND owner);
+               FrameForwarding& frames, FormEvents& events, HWND owner);
     // Destroys the window, if it is still there, without reporting anything.
     ~FormWindow();
     FormWindow(const FormWindow&) = delete;
@@ -34,8 +36,6 @@ public:
 
     HWND Handle() const noexcept { return window_.get(); }
     bool IsAlive() const noexcept { return static_cast<bool>(window_); }
-    // The control the design lists at `position` (its tab order).
-    HWND Control(std::size_t position) const { return controls_.at(position); }
 
     void SetOwner(HWND owner);
     // Shows and activates the window; the first time, the focus goes to the first control in
@@ -67,6 +67,7 @@ private:
 
     const WindowDesign& design_;
     LayoutScale scale_;
+    FrameForwarding& frames_;
     FormEvents& events_;
     PictureBoxContent pictureContent_;
     struct Font {

@@ -73,7 +73,8 @@ Win32Forms::Instance& Win32Forms::EnsureLoaded(Form form) {
     HWND owner = form != Form::Form1 && IsLoaded(Form::Form1) ? WindowOf(Form::Form1) : nullptr;
     FormEvents& events = *this;
     auto fresh = std::make_unique<Instance>();
-    fresh->window = std::make_unique<FormWindow>(instance_, DesignOf(form), scale_, logo_, events, owner);
+    fresh->window = std::make_unique<FormWindow>(instance_, DesignOf(form), scale_, logo_, frameForwarding_, events,
+                                                  owner);
     slot = std::move(fresh);
     return *slot;
 }
@@ -81,10 +82,6 @@ Win32Forms::Instance& Win32Forms::EnsureLoaded(Form form) {
 HWND Win32Forms::WindowOf(Form form) const noexcept {
     const Instance* instance = Find(form);
     return instance ? instance->window->Handle() : nullptr;
-}
-
-HWND Win32Forms::ControlOf(Form form, std::size_t position) const {
-    return IsLoaded(form) ? Find(form)->window->Control(position) : nullptr;
 }
 
 ModalEnd Win32Forms::Show(Form form, ShowMode mode, std::optional<Form> owner) {

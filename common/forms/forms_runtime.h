@@ -19,6 +19,7 @@
 #include "core/forms.h"
 #include "forms/form_events.h"
 #include "forms/form_window.h"
+#include "forms/frame_box.h"
 #include "forms/layout_scale.h"
 #include "forms/logo_picture.h"
 
@@ -46,8 +47,6 @@ public:
     // The first failure a window procedure raised, whether or not a pump has passed it on: one
     // raised where no pump followed must still end the run with a report.
     std::exception_ptr FirstWindowFailure() const noexcept { return firstFailure_; }
-    // The control at `position` in the form's design (its tab order), of the current instance.
-    HWND ControlOf(Form form, std::size_t position) const;
 
 private:
     struct Instance {
@@ -88,6 +87,8 @@ private:
     std::vector<Form> forms_;
     LayoutScale scale_;
     LogoPicture logo_;
+    // Before the windows, so that it outlives their frames.
+    FrameForwarding frameForwarding_;
     std::map<Form, std::unique_ptr<Instance>> instances_;
     std::vector<ModalFrame*> modalFrames_;
     std::exception_ptr pendingFailure_;

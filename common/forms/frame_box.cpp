@@ -1,13 +1,47 @@
 #include "forms/frame_box.h"
 
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
 #include "win32/win32_error.h"
 
 namespace qh::forms {
 namespace {
 
-// The group box's own procedure is kept in its user data, which the Button class leaves to us.
-LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto original = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(frame, GWLP_USERDATA));
+template <typename Function>
+Function ProcedureOf(HMODULE module, const char* name) {
+    // Through a function type without parameters, which any function pointer may be cast to and
+    // from without a warning of mismatched types.
+    const auto procedure = reinterpret_cast<void (*)()>(::GetProcAddress(module, name));
+    if (!procedure) win32::ThrowLastError(L"GetProcAddress", std::wstring(name, name + std::strlen(name)));
+    return reinterpret_cast<Function>(procedure);
+}
+
+}  // namespace
+
+void FrameForwarding::LoadComctl32() {
+    decltype(comctl32_) comctl32(win32::ThrowLastErrorIfNull(
+        ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), L"LoadLibraryExW", L"comctl32.dll"));
+    setWindowSubclass_ = ProcedureOf<decltype(setWindowSubclass_)>(comctl32.get(), "SetWindowSubclass");
+    removeWindowSubclass_ = ProcedureOf<decltype(removeWindowSubclass_)>(comctl32.get(), "RemoveWindowSubclass");
+    defSubclassProc_ = ProcedureOf<decltype(defSubclassProc_)>(comctl32.get(), "DefSubclassProc");
+    // Held only once every function is found: a failed load is tried again on the next frame.
+    comctl32_ = std::move(comctl32);
+}
+
+void FrameForwarding::Attach(HWND groupBox) {
+    if (!comctl32_) LoadComctl32();
+    // It sets no error of its own to report.
+    if (!setWindowSubclass_(groupBox, Forward, 0, reinterpret_cast<DWORD_PTR>(this))) {
+        throw std::runtime_error("SetWindowSubclass refused a frame");
+    }
+}
+
+LRESULT CALLBACK FrameForwarding::Forward(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                          DWORD_PTR self) {
+    const auto& forwarding = *reinterpret_cast<const FrameForwarding*>(self);
     switch (message) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
@@ -17,20 +51,14 @@ LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lPara
             return ::SendMessageW(::GetParent(frame), message, wParam, lParam);
         case WM_CLOSE:  // a multi-line edit's Escape asks its parent to close; a frame never does
             return 0;
+        case WM_NCDESTROY:
+            // A subclass takes itself off before its window goes.
+            forwarding.removeWindowSubclass_(frame, Forward, subclassId);
+            break;
         default:
-            return ::CallWindowProcW(original, frame, message, wParam, lParam);
+            break;
     }
-}
-
-}  // namespace
-
-void ForwardChildRequestsToParent(HWND groupBox) {
-    const LONG_PTR original = ::GetWindowLongPtrW(groupBox, GWLP_WNDPROC);
-    ::SetWindowLongPtrW(groupBox, GWLP_USERDATA, original);
-    ::SetLastError(0);
-    if (!::SetWindowLongPtrW(groupBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)) && ::GetLastError()) {
-        win32::ThrowLastError(L"SetWindowLongPtrW", L"GWLP_WNDPROC");
-    }
+    return forwarding.defSubclassProc_(frame, message, wParam, lParam);
 }
 
 }  // namespace qh::forms

@@ -23,7 +23,6 @@ public:
     // The system's resolution, as one screen DC reports it.
     static LayoutScale OfSystem();
 
-    int Dpi() const noexcept { return dpi_; }
     int PixelsAcross(int twips) const noexcept { return across_.Pixels(twips); }
     int PixelsDown(int twips) const noexcept { return down_.Pixels(twips); }
     // Image pixels, which the designs give at 96 dpi.

@@ -63,7 +63,6 @@ public:
     PaintDc& operator=(const PaintDc&) = delete;
     ~PaintDc() { ::EndPaint(window_, &paint_); }
     HDC get() const noexcept { return dc_; }
-    const PAINTSTRUCT& info() const noexcept { return paint_; }
 
 private:
     HWND window_;

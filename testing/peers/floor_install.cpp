@@ -1,8 +1,9 @@
 // The installer's platform calls and nothing else, written flat: the same start-up and progress
 // windows with the same controls, fonts, icons, logo and manifest; the Excel window lookup; Excel's
 // start-up folder asked on a thread of its own; the file-system object's Windows folder; the
-// one-second pause; the three copies and Excel's Quit. No design tables, forms runtime, exceptions
-// or error report: what the installer's job costs on this platform at the least.
+// one-second pause; the three copies and Excel's Quit. No design tables (but for the texts' words),
+// forms runtime, exceptions or error report: what the installer's job costs on this platform at the
+// least.
 #include <windows.h>
 #include <tlhelp32.h>
 #include <objbase.h>
@@ -21,6 +22,15 @@ HINSTANCE instance;
 IPicture* logo = nullptr;
 OLE_XSIZE_HIMETRIC logoWidth = 0;
 OLE_YSIZE_HIMETRIC logoHeight = 0;
+
+// The words the Copying window's design gives the control `name` (`index` in a control array):
+// the floor's window shows the installer's.
+std::wstring_view DesignedText(std::wstring_view name, int index) {
+    for (const auto& control : qh::forms::DesignOf(qh::Form::Copying).controls) {
+        if (control.name == name && control.index == index) return control.text;
+    }
+    return {};
+}
 
 LRESULT CALLBACK FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CTLCOLORSTATIC || message == WM_CTLCOLOREDIT) {
@@ -288,10 +298,10 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     constexpr DWORD kField = ES_MULTILINE | ES_READONLY;
     Control(L"FloorPicture", L"", 0, 0, 8, 8, 225, 53, copying, nullptr);
     HWND frame1 = Control(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPCHILDREN, 0, 8, 64, 225, 65, copying, small);
-    Control(L"EDIT", qh::forms::branding::kProductTitle, kField | ES_CENTER, 0, 4, 12, 217, 49, frame1, small);
+    Control(L"EDIT", DesignedText(L"Text1", 1), kField | ES_CENTER, 0, 4, 12, 217, 49, frame1, small);
     HWND frame2 = Control(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPCHILDREN, 0, 252, 64, 229, 65, copying, small);
-    Control(L"EDIT", qh::forms::branding::kMakerContact, kField | ES_CENTER, 0, 4, 8, 217, 53, frame2, small);
-    Control(L"EDIT", qh::forms::branding::kLegalWarning, kField | ES_LEFT, 0, 12, 140, 469, 45, copying, small);
+    Control(L"EDIT", DesignedText(L"Text1", 2), kField | ES_CENTER, 0, 4, 8, 217, 53, frame2, small);
+    Control(L"EDIT", DesignedText(L"Text2", 0), kField | ES_LEFT, 0, 12, 140, 469, 45, copying, small);
     Control(L"EDIT", L"Copying files, please wait...\r\n", kField | ES_CENTER | WS_TABSTOP, 0, 252, 8, 229, 53, copying, large);
     Show(copying);
     PumpFor(1000);

@@ -8,8 +8,6 @@
 namespace qh::testing {
 namespace {
 
-using namespace forms::branding;
-
 // Each designed line shows as one line of its field, and the warning wraps (at word boundaries,
 // by the field's style) into as many lines as the question dialogs' field shows. (The progress
 // windows' field is wider but lower: there the design cuts off the warning's last line.)
@@ -17,9 +15,12 @@ TEST(Branding, TextsFitTheirFields) {
     auto forms = MakeForms();
     for (Form form : {Form::ExitExcel, Form::Copying}) {
         ShowForInspection(*forms, form);
+        const std::wstring_view productTitle = DesignedText(form, L"Text1", 1);
+        const std::wstring_view makerContact = DesignedText(form, L"Text1", 2);
+        const std::wstring_view legalWarning = DesignedText(form, L"Text2");
         // Tab order of the branding block differs; find the fields by their text.
         for (std::size_t position = 0; position < forms::DesignOf(form).controls.size(); ++position) {
-            HWND field = forms->ControlOf(form, position);
+            HWND field = ControlOf(*forms, form, position);
             const std::wstring text = WindowText(field);
             const auto lineCount = ::SendMessageW(field, EM_GETLINECOUNT, 0, 0);
             TEXTMETRICW metrics{};
@@ -31,13 +32,13 @@ TEST(Branding, TextsFitTheirFields) {
             RECT client{};
             ::GetClientRect(field, &client);
             // Each designed line and the empty one after the last break.
-            if (text == kProductTitle) {
+            if (text == productTitle) {
                 EXPECT_EQ(lineCount, 4);
             }
-            if (text == kMakerContact) {
+            if (text == makerContact) {
                 EXPECT_EQ(lineCount, 5);
             }
-            if (text == kLegalWarning && form == Form::ExitExcel) {
+            if (text == legalWarning && form == Form::ExitExcel) {
                 EXPECT_GT(lineCount, 2);
                 EXPECT_LE((lineCount - 1) * metrics.tmHeight, client.bottom) << "the warning is cut off";
             }

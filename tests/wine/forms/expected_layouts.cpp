@@ -2,30 +2,29 @@
 
 #include <stdexcept>
 
-#include "forms/designs.h"
+#include "forms_test_support.h"
 
 namespace qh::testing {
 namespace {
 
-using forms::branding::kLegalWarning;
-using forms::branding::kMakerContact;
-using forms::branding::kProductTitle;
-
 constexpr int kMenuText = 7;
 constexpr int kWindowText = 8;
 
-// The branding block with Text2 `text2Width` x `text2Height`.
+// The branding block with Text2 `text2Width` x `text2Height`. Its texts are the designs' own.
 std::vector<ExpectedControl> Branding(int text2Width, int text2Height) {
+    const std::wstring_view productTitle = DesignedText(Form::ExitExcel, L"Text1", 1);
+    const std::wstring_view makerContact = DesignedText(Form::ExitExcel, L"Text1", 2);
+    const std::wstring_view legalWarning = DesignedText(Form::ExitExcel, L"Text2");
     return {
         {L"Picture1", 0, Kind::PictureBox, L"", 0, 8, 8, 225, 53, 0, 0, false, 0, true, true, false, L""},
         {L"Frame1", 1, Kind::Frame, L"", 0, 8, 64, 225, 65, 0, 0, false, 0, true, false, false, L""},
         {L"Text1", 1, Kind::TextField, L"Frame1", 1, 4, 12, 217, 49, -11, 400, true, kMenuText, true, false, false,
-         kProductTitle},
+         productTitle},
         {L"Frame1", 2, Kind::Frame, L"", 0, 252, 64, 229, 65, 0, 0, false, 0, true, false, false, L""},
         {L"Text1", 2, Kind::TextField, L"Frame1", 2, 4, 8, 217, 53, -11, 400, true, kMenuText, true, false, false,
-         kMakerContact},
+         makerContact},
         {L"Text2", 0, Kind::TextField, L"", 0, 12, 140, text2Width, text2Height, -11, 400, false, kWindowText, true,
-         false, false, kLegalWarning},
+         false, false, legalWarning},
     };
 }
 

@@ -5,6 +5,9 @@
 
 #include <stdexcept>
 
+#include "forms/designs.h"
+#include "forms/form_window.h"
+
 namespace qh::testing {
 namespace {
 
@@ -23,6 +26,38 @@ std::unique_ptr<forms::Win32Forms> MakeForms(int dpi) {
 void ShowForInspection(forms::Win32Forms& forms, Form form) {
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
     if (form != Form::Form1) forms.Show(form, ShowMode::Modeless, Form::Form1);
+}
+
+HWND ControlOf(const forms::Win32Forms& forms, Form form, std::size_t position) {
+    HWND window = forms.WindowOf(form);
+    if (!window) return nullptr;
+    // A control inside a frame is a child of the frame, so every descendant is looked at.
+    struct Search {
+        int id;
+        HWND found;
+    } search{forms::kFirstControlId + static_cast<int>(position), nullptr};
+    ::EnumChildWindows(
+        window,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto& wanted = *reinterpret_cast<Search*>(context);
+            if (::GetDlgCtrlID(child) != wanted.id) return TRUE;
+            wanted.found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring_view DesignedText(Form form, std::wstring_view name, int index) {
+    for (const forms::ControlDesign& control : forms::DesignOf(form).controls) {
+        if (control.name == name && control.index == index) return control.text;
+    }
+    throw std::out_of_range("the design has no such control");
+}
+
+int DpiOf(const forms::LayoutScale& scale) {
+    // Images grow with the resolution alone: the design's 96 pixels are the resolution itself.
+    return scale.ImagePixels(forms::kDesignDpi);
 }
 
 WhileModal::WhileModal(FormsRuntime& forms, std::vector<Step> steps) : forms_(forms), steps_(std::move(steps)) {

@@ -4,15 +4,18 @@
 #include <windows.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/forms.h"
 #include "forms/forms_runtime.h"
+#include "forms/layout_scale.h"
 #include "win32/unique_handle.h"
 #include "test_handles.h"
 
@@ -25,6 +28,14 @@ std::unique_ptr<forms::Win32Forms> MakeForms(int dpi = 96);
 
 // Shows Form1 and, for a dialog, the dialog owned by it, both modeless.
 void ShowForInspection(forms::Win32Forms& forms, Form form);
+
+// The control at `position` in the form's design (its tab order), of its current window; null
+// when the form has no window.
+HWND ControlOf(const forms::Win32Forms& forms, Form form, std::size_t position);
+// The text the form's design gives the control `name` (`index` in a control array).
+std::wstring_view DesignedText(Form form, std::wstring_view name, int index = 0);
+// The resolution the scale lays out for.
+int DpiOf(const forms::LayoutScale& scale);
 
 // Runs `steps` in order from a thread timer, one per tick, while the test is inside a modal Show.
 // Should the Show still not have returned a while after the last step, End() makes it return and

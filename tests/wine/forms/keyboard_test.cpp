@@ -25,7 +25,7 @@ protected:
     // Refers to the form, which loads it when it is not loaded.
     HWND Control(Form form, std::wstring_view name, int index = 0) {
         forms_->Tag(form);
-        return forms_->ControlOf(form, PositionOf(form, name, index));
+        return ControlOf(*forms_, form, PositionOf(form, name, index));
     }
     // Clicks Ok, which ends a modal Show that must not have ended before.
     WhileModal::Step ClickOk(Form form) {
@@ -144,7 +144,7 @@ TEST_F(KeyboardTest, ReadOnlyFieldsRefuseTyping) {
     for (Form form : {Form::ExitExcel, Form::UnInstall, Form::Copying, Form::Deleting}) {
         forms_->Show(form, ShowMode::Modeless, Form::Form1);
         for (std::size_t position = 0; const ExpectedControl& control : ExpectedWindowOf(form).tabOrder) {
-            HWND handle = forms_->ControlOf(form, position++);
+            HWND handle = ControlOf(*forms_, form, position++);
             if (control.kind != Kind::TextField || !control.readOnly) continue;
             ::SetFocus(handle);
             TypeCharacter(handle, L'x');

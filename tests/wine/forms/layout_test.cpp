@@ -56,7 +56,7 @@ protected:
         ASSERT_NE(window_, nullptr);
     }
 
-    HWND ControlAt(std::size_t position) { return forms_->ControlOf(GetParam().form, position); }
+    HWND ControlAt(std::size_t position) { return ControlOf(*forms_, GetParam().form, position); }
 
     // The window of the control the table names as the container of `control`.
     HWND ContainerOf(const ExpectedControl& control) {
@@ -232,7 +232,7 @@ TEST(LayoutAtEveryScale, EveryLineShownAt96DpiShowsInFullAndTheArrangementHolds)
                 const ExpectedControl& control = order[position];
                 SCOPED_TRACE(Narrow(ControlLabel(control)) + " in " + Narrow(std::wstring(FormName(form))) + " at " +
                              std::to_string(dpi) + " dpi");
-                HWND handle = forms->ControlOf(form, position);
+                HWND handle = ControlOf(*forms, form, position);
                 placed[ControlLabel(control)] = InClientOf(window, handle);
                 if (control.kind != Kind::TextField) continue;
                 const Lines lines = LinesOf(handle);

@@ -35,7 +35,7 @@ TEST_F(LifecycleTest, ButtonsStoreTheirAnswerAndHide) {
         HWND dialog = nullptr;
         WhileModal script(*forms_, {[&] {
             dialog = forms_->WindowOf(Form::ExitExcel);
-            ::SendMessageW(forms_->ControlOf(Form::ExitExcel, c.button), BM_CLICK, 0, 0);
+            ::SendMessageW(ControlOf(*forms_, Form::ExitExcel, c.button), BM_CLICK, 0, 0);
         }});
         EXPECT_EQ(forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1), ModalEnd::Hidden);
         // Hidden, not unloaded: the same window still holds the answer.
@@ -73,7 +73,7 @@ TEST_F(LifecycleTest, ModalShowDisablesTheOtherWindowsAndGivesThemBack) {
         form1Enabled = ::IsWindowEnabled(form1_);
         copyingEnabled = ::IsWindowEnabled(copying);
         dialogEnabled = ::IsWindowEnabled(forms_->WindowOf(Form::ExitExcel));
-        ::SendMessageW(forms_->ControlOf(Form::ExitExcel, kCommandButton1), BM_CLICK, 0, 0);
+        ::SendMessageW(ControlOf(*forms_, Form::ExitExcel, kCommandButton1), BM_CLICK, 0, 0);
     }});
     forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1);
     EXPECT_FALSE(form1Enabled);
@@ -122,12 +122,12 @@ TEST_F(LifecycleTest, PumpWaitsUntilTheDeadlineWithoutSpinning) {
 
 TEST_F(LifecycleTest, PumpHandlesWhatIsPostedAndReturns) {
     forms_->Show(Form::ExitExcel, ShowMode::Modeless, Form::Form1);
-    ASSERT_EQ(::GetFocus(), forms_->ControlOf(Form::ExitExcel, kCommandButton1));
+    ASSERT_EQ(::GetFocus(), ControlOf(*forms_, Form::ExitExcel, kCommandButton1));
     PressKey(VK_TAB);
     const auto start = forms_->Now();
     forms_->PumpEventsUntil(start + 5s);
     EXPECT_LT(forms_->Now() - start, 1s) << "the pump did not return after handling the events";
-    EXPECT_EQ(::GetFocus(), forms_->ControlOf(Form::ExitExcel, kCommandButton2));
+    EXPECT_EQ(::GetFocus(), ControlOf(*forms_, Form::ExitExcel, kCommandButton2));
 }
 
 TEST_F(LifecycleTest, EndClosesEveryWindowAtOnce) {

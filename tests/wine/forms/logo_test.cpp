@@ -65,7 +65,7 @@ TEST_P(LogoTest, DrawnUnscaledAtTheTopLeftOnTheDialogFace) {
     auto forms = MakeForms();
     ShowForInspection(*forms, GetParam());
     const std::size_t position = GetParam() == Form::Form1 ? 0 : (GetParam() == Form::Copying ? 0 : 2);
-    HWND box = forms->ControlOf(GetParam(), position);
+    HWND box = ControlOf(*forms, GetParam(), position);
     RECT client{};
     ::GetClientRect(box, &client);
     PixelCanvas canvas({client.right, client.bottom});
@@ -90,7 +90,7 @@ TEST_P(LogoTest, PaintsOnScreenToo) {
     auto forms = MakeForms();
     ShowForInspection(*forms, GetParam());
     const std::size_t position = GetParam() == Form::Form1 ? 0 : (GetParam() == Form::Copying ? 0 : 2);
-    HWND box = forms->ControlOf(GetParam(), position);
+    HWND box = ControlOf(*forms, GetParam(), position);
     ::UpdateWindow(box);
     PumpFor(*forms, std::chrono::milliseconds(50));
     const DecodedLogo logo = DecodeLogo();
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(PictureBoxes, LogoTest, ::testing::Values(Form::Form1, 
 TEST(Logo, GrowsWithTheLayoutAtAnotherResolution) {
     auto forms = MakeForms(144);
     ShowForInspection(*forms, Form::Copying);
-    HWND box = forms->ControlOf(Form::Copying, 0);
+    HWND box = ControlOf(*forms, Form::Copying, 0);
     RECT client{};
     ::GetClientRect(box, &client);
     PixelCanvas canvas({client.right, client.bottom});
@@ -130,7 +130,7 @@ TEST(Logo, ThatCannotBeDecodedLeavesItsPlaceEmptyAndTheSetupGoesOn) {
     forms::Win32Forms forms(module.get(), kAllForms, forms::LayoutScale(96));
     ShowForInspection(forms, Form::Copying);
     EXPECT_NO_THROW(PumpFor(forms, std::chrono::milliseconds(100)));
-    HWND box = forms.ControlOf(Form::Copying, 0);
+    HWND box = ControlOf(forms, Form::Copying, 0);
     RECT client{};
     ::GetClientRect(box, &client);
     PixelCanvas canvas({client.right, client.bottom});

@@ -96,7 +96,7 @@ TEST(SystemDpiChild, WindowsAreLaidOutFor144Dpi) {
     if (!IsChild()) GTEST_SKIP() << "runs in the child only";
     // What the programs' manifest declares.
     ::SetProcessDPIAware();
-    EXPECT_EQ(forms::LayoutScale::OfSystem().Dpi(), 144);
+    EXPECT_EQ(DpiOf(forms::LayoutScale::OfSystem()), 144);
 
     const Form forms[] = {Form::Form1, Form::ExitExcel};
     forms::Win32Forms runtime(::GetModuleHandleW(nullptr), forms, forms::LayoutScale::OfSystem());
