@@ -12,14 +12,12 @@ struct MinusOneIsInvalid {
 };
 
 namespace detail {
-inline void FreeLibraryHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
 inline void DeleteDeviceContext(HDC h) noexcept { ::DeleteDC(h); }
 }  // namespace detail
 
 using UniqueFileHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle, MinusOneIsInvalid>;
 using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdiObject>;
-using UniqueLibrary = UniqueHandle<HMODULE, detail::FreeLibraryHandle>;
 using UniqueMemoryDc = UniqueHandle<HDC, detail::DeleteDeviceContext>;
 
 // Selects an object into a DC and puts the previous one back.

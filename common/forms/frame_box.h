@@ -22,10 +22,9 @@ public:
 private:
     static LRESULT CALLBACK Forward(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
                                     DWORD_PTR self);
-    static void ReleaseLibrary(HMODULE module) noexcept { ::FreeLibrary(module); }
     void LoadComctl32();
 
-    win32::UniqueHandle<HMODULE, ReleaseLibrary> comctl32_;
+    win32::UniqueLibrary comctl32_;
     decltype(&::SetWindowSubclass) setWindowSubclass_ = nullptr;
     decltype(&::RemoveWindowSubclass) removeWindowSubclass_ = nullptr;
     decltype(&::DefSubclassProc) defSubclassProc_ = nullptr;

@@ -48,12 +48,14 @@ inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void DestroyWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 inline void DeleteGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
 inline void DestroyIconHandle(HICON h) noexcept { ::DestroyIcon(h); }
+inline void FreeLibraryHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
 }  // namespace detail
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
 using UniqueWindow = UniqueHandle<HWND, detail::DestroyWindowHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject>;
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
+using UniqueLibrary = UniqueHandle<HMODULE, detail::FreeLibraryHandle>;
 
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintDc {
