@@ -34,12 +34,13 @@ ExcelInstance::ExcelInstance(Platform& platform)
 void ExcelInstance::Create() {
     DoStep({Activity::StartingExcel, {}, {}}, [this] {
         try {
-            CallOnce(L"Start " + std::wstring(kExcelProgramId),
-                     [&objects = platform_.objects](Remote& remote) {
-                         remote.excel = objects.CreateObject(kExcelProgramId);
-                         return Value{};
-                     },
-                     platform_.forms.Now() + kExcelAnswerTime);
+            CallOnce(
+                L"Start " + std::wstring(kExcelProgramId),
+                [&objects = platform_.objects](Remote& remote) {
+                    remote.excel = objects.CreateObject(kExcelProgramId);
+                    return Value{};
+                },
+                platform_.forms.Now() + kExcelAnswerTime);
         } catch (SetupError& failure) {
             if (ended_) throw;  // it did not answer and was ended already
             // Whatever the system answered, busy apart, Excel did not start. A process it started
@@ -53,8 +54,10 @@ void ExcelInstance::Create() {
 
 void ExcelInstance::HoldOwnProcess() {
     try {
-        const std::int32_t window = AsNumber(
-            CallUntilAnswered(Activity::StartingExcel, L"Hwnd", [](Remote& remote) { return remote.excel->Get(L"Hwnd"); }), L"Hwnd");
+        const std::int32_t window =
+            AsNumber(CallUntilAnswered(Activity::StartingExcel, L"Hwnd",
+                                       [](Remote& remote) { return remote.excel->Get(L"Hwnd"); }),
+                     L"Hwnd");
         ownProcess_ = platform_.processes.HoldOwnerOf(window, kExcelWindowClass);
     } catch (const SetupError& failure) {
         // A server that does not name its window is known by the start note instead.
@@ -64,7 +67,7 @@ void ExcelInstance::HoldOwnProcess() {
 
 std::wstring ExcelInstance::StartupPath() {
     return AsText(CallUntilAnswered(Activity::ReadingStartupFolder, L"StartupPath",
-                         [](Remote& remote) { return remote.excel->Get(L"StartupPath"); }),
+                                    [](Remote& remote) { return remote.excel->Get(L"StartupPath"); }),
                   L"StartupPath");
 }
 
@@ -117,7 +120,8 @@ Value ExcelInstance::CallUntilAnswered(Activity activity, std::wstring_view step
     });
 }
 
-Value ExcelInstance::CallOnce(std::wstring_view step, const Step& call, std::chrono::steady_clock::time_point deadline) {
+Value ExcelInstance::CallOnce(std::wstring_view step, const Step& call,
+                              std::chrono::steady_clock::time_point deadline) {
     const auto giveUp = [&] { GiveUp(step, kNoAnswer, L"No answer in time"); };
     // A call cut short by a failure in a window may still be on its way.
     if (!WaitForCallThread(deadline)) giveUp();
@@ -148,7 +152,8 @@ std::wstring ExcelInstance::EndOwnExcel() {
         case 0: return L"No Excel this program had started was found running.";
         case 1: return L"The Excel process started for this program, which showed no window, was ended.";
         default:
-            return std::to_wstring(ended) + L" Excel processes started for this program, which showed no window, were ended.";
+            return std::to_wstring(ended) +
+                   L" Excel processes started for this program, which showed no window, were ended.";
     }
 }
 

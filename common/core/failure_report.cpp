@@ -51,24 +51,28 @@ KindWords WordsFor(FailureKind kind) {
                     L"Extract all the files of the zip first (right-click it, Extract All), then run the installer "
                     L"from the extracted folder."};
         case FailureKind::FolderMissing: return {L"The folder does not exist.", nullptr};
-        case FailureKind::NoFolder: return {L"The system named no folder, so there is no place for the files.", nullptr};
+        case FailureKind::NoFolder:
+            return {L"The system named no folder, so there is no place for the files.", nullptr};
         case FailureKind::ReadOnly:
             return {L"The file is read-only.",
                     L"Clear the file's Read-only attribute (in its Properties), then run the {program} again."};
         case FailureKind::InUse:
             return {L"The file is open in another program.",
                     L"Close the program that has the file open, then run the {program} again."};
-        case FailureKind::AccessDenied: return {L"Windows refused access.", L"Ask an administrator to run the {program}."};
+        case FailureKind::AccessDenied:
+            return {L"Windows refused access.", L"Ask an administrator to run the {program}."};
         case FailureKind::HelpFolderDenied:
             return {L"Windows refused access to its Help folder, which only an administrator may change.",
                     L"Nothing, for the add-in itself: it works without its help file. An administrator can run the "
                     L"installer as themselves to add the help file."};
-        case FailureKind::DiskFull: return {L"The disk is full.", L"Make room on the disk, then run the {program} again."};
+        case FailureKind::DiskFull:
+            return {L"The disk is full.", L"Make room on the disk, then run the {program} again."};
         case FailureKind::ExcelCannotStart:
             return {L"Excel is not installed or cannot be started.",
                     L"Repair or install Excel, then run the {program} again."};
         case FailureKind::ExcelBusy:
-            return {L"Excel stayed busy: it refused this program's requests.", L"Run the {program} again in a few minutes."};
+            return {L"Excel stayed busy: it refused this program's requests.",
+                    L"Run the {program} again in a few minutes."};
         case FailureKind::ExcelSilent:
             return {L"Excel stopped answering: it gave no answer within a minute.",
                     L"Start Excel by hand, answer whatever it asks and close it, then run the {program} again."};
@@ -95,8 +99,9 @@ std::wstring Heading(Program program) {
 
 std::wstring WhatWasDone(const Doing& doing, Program program) {
     const wchar_t* words = ActivityWords(doing.activity);
-    std::wstring text = words ? Filled(words, doing.name, program)
-                              : (program == Program::Installer ? L"Installing " : L"Removing ") + std::wstring(kProductName);
+    std::wstring text =
+        words ? Filled(words, doing.name, program)
+              : (program == Program::Installer ? L"Installing " : L"Removing ") + std::wstring(kProductName);
     text += L"\r\n";
     for (const auto& path : doing.paths) text += L"    " + path + L"\r\n";
     return text;

@@ -40,7 +40,9 @@ CopyStep HelpFileCopy(const std::wstring& installerFolder, const std::wstring& w
             Activity::CopyingIntoHelpFolder};
 }
 
-std::wstring InstalledHelpFile(const std::wstring& windowsFolder) { return InFolder(HelpFolderOf(windowsFolder), kHelpFile); }
+std::wstring InstalledHelpFile(const std::wstring& windowsFolder) {
+    return InFolder(HelpFolderOf(windowsFolder), kHelpFile);
+}
 
 std::array<std::wstring, 3> InstalledFiles(const std::wstring& excelStartupFolder, const std::wstring& windowsFolder) {
     return {

@@ -18,10 +18,10 @@ inline constexpr std::wstring_view kHelpFile = L"QuenzoHalvorn.chm";
 void RequireFolder(const std::wstring& normalisedFolder, Activity finding);
 
 struct CopyStep {
-    std::wstring source;       // a file
-    std::wstring destination;  // a folder, ending in a backslash: the copy keeps its name
+    std::wstring source;         // a file
+    std::wstring destination;    // a folder, ending in a backslash: the copy keeps its name
     std::wstring installedFile;  // where the copy lands
-    Activity activity;         // the copy into which folder, as a report says it
+    Activity activity;           // the copy into which folder, as a report says it
 };
 
 // The installer's copies, in order: the two workbooks into Excel's start-up folder, the help file

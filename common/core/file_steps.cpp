@@ -10,7 +10,8 @@ void InstallFile(FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& 
     log.Step(L"Copied " + copy.source + L" to " + copy.installedFile);
 }
 
-void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& installedFile, RunRecord& record, RunLog& log) {
+void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& installedFile, RunRecord& record,
+                         RunLog& log) {
     if (!fileSystem.FileExists(installedFile)) {
         log.Step(L"Not installed, so not removed: " + installedFile);
         return;

@@ -13,6 +13,7 @@ namespace qh {
 void InstallFile(FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& record, RunLog& log);
 
 // Removes an installed file; one that is not there is left so.
-void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& installedFile, RunRecord& record, RunLog& log);
+void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& installedFile, RunRecord& record,
+                         RunLog& log);
 
 }  // namespace qh

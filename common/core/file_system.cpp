@@ -50,7 +50,8 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
         // A missing target folder is "path not found": this is the source. Windows runs a program
         // opened inside a zip archive from the temporary folder, without the files beside it.
         if (failure.Kind() == FailureKind::FileNotFound) {
-            failure.SetKind(RunsFromTemporaryFolder(copy.source) ? FailureKind::NotExtracted : FailureKind::NotOnMedium);
+            failure.SetKind(RunsFromTemporaryFolder(copy.source) ? FailureKind::NotExtracted
+                                                                 : FailureKind::NotOnMedium);
         }
         Explain(failure, copy.installedFile);
         // A standard user may not write the Windows folder: only the help is missing then.
@@ -73,12 +74,12 @@ void FileSystemObject::MakeInstalled(const CopyStep& copy) {
 
 bool FileSystemObject::FileExists(const std::wstring& path) {
     return DoStep({Activity::CheckingFile, FileNameOf(path), {path}},
-                 [&] { return AsBool(fileSystem_->Call(L"FileExists", {path}), L"FileExists"); });
+                  [&] { return AsBool(fileSystem_->Call(L"FileExists", {path}), L"FileExists"); });
 }
 
 bool FileSystemObject::FolderExists(const std::wstring& path) {
     return DoStep({Activity::CheckingFolder, path, {}},
-                 [&] { return AsBool(fileSystem_->Call(L"FolderExists", {path}), L"FolderExists"); });
+                  [&] { return AsBool(fileSystem_->Call(L"FolderExists", {path}), L"FolderExists"); });
 }
 
 void FileSystemObject::CreateFolder(const std::wstring& path) {

@@ -26,10 +26,10 @@ enum class ShowMode { Modeless = 0, Modal = 1 };
 
 // How a modal Show came back.
 enum class ModalEnd {
-    NotModal,      // a modeless Show returns at once
-    NotShown,      // a run with nobody at the desk shows nothing
-    Hidden,        // a button hid the dialog; its Tag holds the answer
-    Unloaded,      // the close box, End or an Unload from code took it away; a read of Tag finds a fresh instance
+    NotModal,  // a modeless Show returns at once
+    NotShown,  // a run with nobody at the desk shows nothing
+    Hidden,    // a button hid the dialog; its Tag holds the answer
+    Unloaded,  // the close box, End or an Unload from code took it away; a read of Tag finds a fresh instance
 };
 
 class FormsRuntime {

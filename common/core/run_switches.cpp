@@ -51,10 +51,11 @@ RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments) {
 
 std::wstring SwitchesHelp(const std::wstring& unknown) {
     std::wstring text = unknown.empty() ? L"" : L"Unknown argument: " + unknown + L"\r\n\r\n";
-    text += L"Switches (with / or -, in any order):\r\n"
-            L"    /quiet    no window and no message box; the uninstaller takes it as consent\r\n"
-            L"    /log FILE    the run's steps appended to FILE (UTF-8)\r\n"
-            L"    /?        this list\r\n\r\nExit codes:\r\n";
+    text +=
+        L"Switches (with / or -, in any order):\r\n"
+        L"    /quiet    no window and no message box; the uninstaller takes it as consent\r\n"
+        L"    /log FILE    the run's steps appended to FILE (UTF-8)\r\n"
+        L"    /?        this list\r\n\r\nExit codes:\r\n";
     for (int code = 0; code < kExitCodeLimit; ++code) {
         const std::wstring_view meaning = MeaningOf(static_cast<ExitCode>(code));
         if (!meaning.empty()) text += L"    " + std::to_wstring(code) + L"    " + std::wstring(meaning) + L"\r\n";

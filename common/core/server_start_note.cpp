@@ -26,8 +26,8 @@ int ServerStartNote::EndStartedSince() noexcept {
     try {
         const std::uint64_t launchedBy = before_.takenAt + kServerLaunchTime.count() * kTicksPerSecond;
         for (const ProcessStart& process : processes_.Running(program_).processes) {
-            const bool noted = std::find(before_.processes.begin(), before_.processes.end(), process) !=
-                               before_.processes.end();
+            const bool noted =
+                std::find(before_.processes.begin(), before_.processes.end(), process) != before_.processes.end();
             const bool startedForUs = process.startTime >= before_.takenAt && process.startTime <= launchedBy;
             if (!noted && startedForUs && processes_.EndIfHidden(process)) ++ended;
         }

@@ -40,7 +40,7 @@ enum class FailureKind {
     NotOnMedium,   // a file the installer copies is not beside it
     NotExtracted,  // nor is it when the installer runs from inside a zip archive
     FolderMissing,
-    NoFolder,      // the system named an empty folder
+    NoFolder,  // the system named an empty folder
     ReadOnly,
     InUse,
     AccessDenied,

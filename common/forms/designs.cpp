@@ -151,8 +151,8 @@ WindowDesign ExitExcelDesign(Form form) {
     design.controls.push_back(OkButton(0));
     design.controls.push_back(CancelButton(1));
     AddBrandingBlock(design.controls, 2, 3, kQuestionText2);
-    design.controls.push_back(MessageField(L"RegisteredTo", kTahoma15Bold, SystemColour::WindowText,
-                                           L"Please close Excel!\r\n", 8, true));
+    design.controls.push_back(
+        MessageField(L"RegisteredTo", kTahoma15Bold, SystemColour::WindowText, L"Please close Excel!\r\n", 8, true));
     return InTabOrder(std::move(design));
 }
 
@@ -184,8 +184,7 @@ WindowDesign ProgressDesign(Form form, int iconId, std::wstring_view message) {
                         .mousePointer = MousePointer::Default,
                         .controls = {}};
     AddBrandingBlock(design.controls, 0, 1, kProgressText2);
-    design.controls.push_back(
-        MessageField(L"Message", kTahoma14Regular, SystemColour::WindowText, message, 6, true));
+    design.controls.push_back(MessageField(L"Message", kTahoma14Regular, SystemColour::WindowText, message, 6, true));
     return InTabOrder(std::move(design));
 }
 

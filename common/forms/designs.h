@@ -58,7 +58,7 @@ inline constexpr FontDesign kTahoma14Regular{L"Tahoma", 1425, 400};
 
 struct ControlDesign {
     std::wstring_view name{};  // the designer's name: "CommandButton1", "Frame1", "Logo"...
-    int index = 0;           // position in a control array (Frame1, Text1): 1 or 2; 0 for none
+    int index = 0;             // position in a control array (Frame1, Text1): 1 or 2; 0 for none
     ControlKind kind = ControlKind::TextField;
     // The frame that holds this control (name and index), or an empty name for the window itself.
     std::wstring_view containerName{};
@@ -70,8 +70,8 @@ struct ControlDesign {
     std::wstring_view text{};  // caption or contents; \r\n breaks lines
     int tabIndex = 0;
     bool tabStop = true;
-    bool readOnly = true;       // text fields: selectable but not changeable
-    bool sunkenBorder = false;  // picture boxes: the 2-pixel sunken 3D edge
+    bool readOnly = true;          // text fields: selectable but not changeable
+    bool sunkenBorder = false;     // picture boxes: the 2-pixel sunken 3D edge
     std::wstring_view clickTag{};  // buttons: the answer a click stores in the Tag before it hides the window
 };
 

@@ -13,13 +13,9 @@ constexpr DWORD kSizableStyle = WS_OVERLAPPEDWINDOW;
 // A close box and nothing else; the tool-window frame gives the small caption and no taskbar button.
 constexpr DWORD kToolWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
-DWORD StyleOf(FrameKind frame) {
-    return frame == FrameKind::Sizable ? kSizableStyle : kToolWindowStyle;
-}
+DWORD StyleOf(FrameKind frame) { return frame == FrameKind::Sizable ? kSizableStyle : kToolWindowStyle; }
 
-DWORD ExtendedStyleOf(FrameKind frame) {
-    return frame == FrameKind::Sizable ? 0 : WS_EX_TOOLWINDOW;
-}
+DWORD ExtendedStyleOf(FrameKind frame) { return frame == FrameKind::Sizable ? 0 : WS_EX_TOOLWINDOW; }
 
 bool SameFont(const FontDesign& a, const FontDesign& b) {
     return a.face == b.face && a.hundredthsOfPoint == b.hundredthsOfPoint && a.weight == b.weight;
@@ -57,9 +53,8 @@ FormWindow::FormWindow(HINSTANCE instance, const WindowDesign& design, LayoutSca
       scale_(scale),
       frames_(frames),
       events_(events),
-      pictureContent_{&logo,
-                      {scale.ImagePixels(logo.PixelSize().cx), scale.ImagePixels(logo.PixelSize().cy)},
-                      &events} {
+      pictureContent_{
+          &logo, {scale.ImagePixels(logo.PixelSize().cx), scale.ImagePixels(logo.PixelSize().cy)}, &events} {
     CreateFrameWindow(instance, owner);
     LoadIcons(instance);
     CreateControls(instance);
@@ -104,8 +99,8 @@ void FormWindow::LoadIcons(HINSTANCE instance) {
     const auto load = [&](int sizeX, int sizeY) {
         return win32::UniqueIcon(static_cast<HICON>(
             win32::ThrowLastErrorIfNull(::LoadImageW(instance, MAKEINTRESOURCEW(design_.iconId), IMAGE_ICON,
-                                              ::GetSystemMetrics(sizeX), ::GetSystemMetrics(sizeY), 0),
-                                 L"LoadImageW", std::wstring(FormName(design_.form)) + L" icon")));
+                                                     ::GetSystemMetrics(sizeX), ::GetSystemMetrics(sizeY), 0),
+                                        L"LoadImageW", std::wstring(FormName(design_.form)) + L" icon")));
     };
     bigIcon_ = load(SM_CXICON, SM_CYICON);
     smallIcon_ = load(SM_CXSMICON, SM_CYSMICON);
@@ -150,7 +145,8 @@ HWND FormWindow::CreateControl(HINSTANCE instance, const ControlDesign& control,
 
     const RECT rect = scale_.Pixels(control.rect);
     const std::wstring text(control.text);
-    const std::wstring name = std::wstring(control.name) + (control.index ? L"(" + std::to_wstring(control.index) + L")" : L"");
+    const std::wstring name =
+        std::wstring(control.name) + (control.index ? L"(" + std::to_wstring(control.index) + L")" : L"");
     HWND created = ::CreateWindowExW(extendedStyle, windowClass, text.c_str(), style, rect.left, rect.top,
                                      rect.right - rect.left, rect.bottom - rect.top, ContainerOf(control),
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, createParameter);
@@ -178,8 +174,8 @@ HFONT FormWindow::FontFor(const FontDesign& font) {
     }
     const std::wstring face(font.face);
     HFONT created = ::CreateFontW(scale_.FontHeight(font), 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  face.c_str());
     win32::ThrowLastErrorIfNull(created, L"CreateFontW", face);
     fonts_.push_back({font, win32::UniqueFont(created)});
     return created;
@@ -202,9 +198,7 @@ void FormWindow::Show() {
     ::UpdateWindow(window_.get());
 }
 
-void FormWindow::Hide() {
-    ::ShowWindow(window_.get(), SW_HIDE);
-}
+void FormWindow::Hide() { ::ShowWindow(window_.get(), SW_HIDE); }
 
 void FormWindow::Destroy() {
     if (window_) ::DestroyWindow(window_.get());
@@ -258,8 +252,8 @@ LRESULT FormWindow::FocusedButtonAsDefault() const {
 
 // What the dialog manager does for a dialog: a multi-line edit asks for this on Tab.
 void FormWindow::MoveFocus(WPARAM wParam, LPARAM lParam) {
-    HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                 : ::GetNextDlgTabItem(window_.get(), ::GetFocus(), wParam != 0);
+    HWND target =
+        LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : ::GetNextDlgTabItem(window_.get(), ::GetFocus(), wParam != 0);
     if (!target) return;
     if (::SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(target, EM_SETSEL, 0, -1);
     ::SetFocus(target);
@@ -291,19 +285,11 @@ bool FormWindow::OnSetCursor(HWND cursorWindow, WORD hitTest) {
 LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-            return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_COMMAND:
-            OnCommand(HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-            return 0;
-        case DM_GETDEFID:
-            return FocusedButtonAsDefault();
-        case WM_NEXTDLGCTL:
-            MoveFocus(wParam, lParam);
-            return 0;
-        case WM_ACTIVATE:
-            OnActivate(LOWORD(wParam) != WA_INACTIVE);
-            return 0;
+        case WM_CTLCOLOREDIT: return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_COMMAND: OnCommand(HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
+        case DM_GETDEFID: return FocusedButtonAsDefault();
+        case WM_NEXTDLGCTL: MoveFocus(wParam, lParam); return 0;
+        case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
             break;
@@ -311,8 +297,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The runtime unloads the form; nothing of this object may be touched afterwards.
             events_.OnCloseBox(design_.form);
             return 0;
-        default:
-            break;
+        default: break;
     }
     return ::DefWindowProcW(window_.get(), message, wParam, lParam);
 }

@@ -48,9 +48,7 @@ Win32Forms::Win32Forms(HINSTANCE instance, std::span<const Form> formsOfThisProg
     FormWindow::RegisterClasses(instance);
 }
 
-Win32Forms::~Win32Forms() {
-    DestroyAll();
-}
+Win32Forms::~Win32Forms() { DestroyAll(); }
 
 Win32Forms::Instance* Win32Forms::Find(Form form) const noexcept {
     const auto found = instances_.find(form);
@@ -73,8 +71,8 @@ Win32Forms::Instance& Win32Forms::EnsureLoaded(Form form) {
     HWND owner = form != Form::Form1 && IsLoaded(Form::Form1) ? WindowOf(Form::Form1) : nullptr;
     FormEvents& events = *this;
     auto fresh = std::make_unique<Instance>();
-    fresh->window = std::make_unique<FormWindow>(instance_, DesignOf(form), scale_, logo_, frameForwarding_, events,
-                                                  owner);
+    fresh->window =
+        std::make_unique<FormWindow>(instance_, DesignOf(form), scale_, logo_, frameForwarding_, events, owner);
     slot = std::move(fresh);
     return *slot;
 }
@@ -146,17 +144,11 @@ void Win32Forms::Unload(Form form) {
     instances_.erase(form);
 }
 
-std::wstring Win32Forms::Tag(Form form) {
-    return EnsureLoaded(form).tag;
-}
+std::wstring Win32Forms::Tag(Form form) { return EnsureLoaded(form).tag; }
 
-void Win32Forms::SetTag(Form form, std::wstring tag) {
-    EnsureLoaded(form).tag = std::move(tag);
-}
+void Win32Forms::SetTag(Form form, std::wstring tag) { EnsureLoaded(form).tag = std::move(tag); }
 
-FormsRuntime::Clock::time_point Win32Forms::Now() {
-    return Clock::now();
-}
+FormsRuntime::Clock::time_point Win32Forms::Now() { return Clock::now(); }
 
 void Win32Forms::PumpEventsUntil(Clock::time_point deadline) {
     // A message sent since the last pump (a window shown, activated) may have failed.
@@ -208,9 +200,7 @@ void Win32Forms::RethrowFailure() {
     if (pendingFailure_) std::rethrow_exception(std::exchange(pendingFailure_, nullptr));
 }
 
-void Win32Forms::End() {
-    DestroyAll();
-}
+void Win32Forms::End() { DestroyAll(); }
 
 void Win32Forms::DestroyAll() noexcept {
     for (ModalFrame* frame : modalFrames_) {
@@ -233,9 +223,7 @@ void Win32Forms::OnCloseBox(Form form) {
     if (Instance* instance = Find(form)) instance->window->Destroy();
 }
 
-void Win32Forms::OnDestroyed(Form form) noexcept {
-    EndModal(form, ModalEnd::Unloaded);
-}
+void Win32Forms::OnDestroyed(Form form) noexcept { EndModal(form, ModalEnd::Unloaded); }
 
 void Win32Forms::OnFailure(std::exception_ptr failure) noexcept {
     if (!firstFailure_) firstFailure_ = failure;

@@ -55,8 +55,7 @@ LRESULT CALLBACK FrameForwarding::Forward(HWND frame, UINT message, WPARAM wPara
             // A subclass takes itself off before its window goes.
             forwarding.removeWindowSubclass_(frame, Forward, subclassId);
             break;
-        default:
-            break;
+        default: break;
     }
     return forwarding.defSubclassProc_(frame, message, wParam, lParam);
 }

@@ -10,23 +10,24 @@ namespace {
 
 // The dialog font's measures at one resolution, in pixels.
 struct FontMeasures {
-    int lineHeight;    // a text field's line
+    int lineHeight;     // a text field's line
     int alphabetWidth;  // A-Z and a-z, whose average width dialog units take
 };
 
 FontMeasures MeasureDialogFont(HDC screen, int characterHeight) {
     const FontDesign& font = kTahoma8Regular;
     const std::wstring face(font.face);
-    const win32::UniqueFont created(::CreateFontW(characterHeight, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                                  DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
+    const win32::UniqueFont created(::CreateFontW(characterHeight, 0, 0, 0, font.weight, FALSE, FALSE, FALSE,
+                                                  ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
     win32::ThrowLastErrorIfNull(created.get(), L"CreateFontW", face);
     const HGDIOBJ previous = ::SelectObject(screen, created.get());
     TEXTMETRICW metrics{};
     SIZE alphabet{};
     constexpr std::wstring_view kAlphabet = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    const bool measured = ::GetTextMetricsW(screen, &metrics) &&
-                          ::GetTextExtentPoint32W(screen, kAlphabet.data(), static_cast<int>(kAlphabet.size()), &alphabet);
+    const bool measured =
+        ::GetTextMetricsW(screen, &metrics) &&
+        ::GetTextExtentPoint32W(screen, kAlphabet.data(), static_cast<int>(kAlphabet.size()), &alphabet);
     ::SelectObject(screen, previous);
     if (!measured) win32::ThrowLastError(L"GetTextMetricsW", face);
     return {metrics.tmHeight, alphabet.cx};

@@ -29,9 +29,7 @@ public:
     int ImagePixels(int pixelsAt96) const noexcept { return ::MulDiv(pixelsAt96, dpi_, kDesignDpi); }
     // LOGFONT height: negative for a character height, points * dpi / 72 rounded to the nearest
     // pixel (8.25 pt is 11 px, 14.25 pt 19 px and 15.75 pt 21 px at 96 dpi).
-    int FontHeight(const FontDesign& font) const noexcept {
-        return -::MulDiv(font.hundredthsOfPoint, dpi_, 72 * 100);
-    }
+    int FontHeight(const FontDesign& font) const noexcept { return -::MulDiv(font.hundredthsOfPoint, dpi_, 72 * 100); }
     // Edges are scaled, not sizes, so that edges the design lines up stay lined up.
     RECT Pixels(const TwipRect& rect) const noexcept {
         return {PixelsAcross(rect.left), PixelsDown(rect.top), PixelsAcross(rect.left + rect.width),

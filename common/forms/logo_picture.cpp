@@ -16,8 +16,8 @@ using UniqueGlobal = win32::UniqueHandle<HGLOBAL, FreeGlobal>;
 // A stream over a copy of the resource bytes; the stream frees the copy when released.
 win32::ComPtr<IStream> StreamOverResource(HINSTANCE module, int resourceId) {
     const auto name = MAKEINTRESOURCEW(resourceId);
-    HRSRC info = win32::ThrowLastErrorIfNull(::FindResourceW(module, name, RT_RCDATA),
-                                      L"FindResourceW", L"product logo");
+    HRSRC info =
+        win32::ThrowLastErrorIfNull(::FindResourceW(module, name, RT_RCDATA), L"FindResourceW", L"product logo");
     const DWORD size = ::SizeofResource(module, info);
     HGLOBAL loaded = win32::ThrowLastErrorIfNull(::LoadResource(module, info), L"LoadResource", L"product logo");
     const void* bytes = win32::ThrowLastErrorIfNull(::LockResource(loaded), L"LockResource", L"product logo");
@@ -48,7 +48,7 @@ LogoPicture::LogoPicture(HINSTANCE module, int resourceId) noexcept {
 void LogoPicture::Decode(HINSTANCE module, int resourceId) {
     const win32::ComPtr<IStream> stream = StreamOverResource(module, resourceId);
     win32::ThrowIfFailed(::OleLoadPicture(stream.get(), 0, FALSE, IID_IPicture, picture_.put_void()), L"OleLoadPicture",
-                  L"product logo");
+                         L"product logo");
 
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;

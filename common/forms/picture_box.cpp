@@ -23,21 +23,15 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
 
     try {
         switch (message) {
-            case WM_ERASEBKGND:
-                return 1;  // painting covers every pixel
+            case WM_ERASEBKGND: return 1;  // painting covers every pixel
             case WM_PAINT: {
                 win32::PaintDc paint(box);
                 PaintContent(box, paint.get(), *content);
                 return 0;
             }
-            case WM_PRINTCLIENT:
-                PaintContent(box, reinterpret_cast<HDC>(wParam), *content);
-                return 0;
-            case WM_NCDESTROY:
-                ::SetWindowLongPtrW(box, GWLP_USERDATA, 0);
-                break;
-            default:
-                break;
+            case WM_PRINTCLIENT: PaintContent(box, reinterpret_cast<HDC>(wParam), *content); return 0;
+            case WM_NCDESTROY: ::SetWindowLongPtrW(box, GWLP_USERDATA, 0); break;
+            default: break;
         }
     } catch (...) {
         content->events->OnFailure(std::current_exception());

@@ -13,8 +13,8 @@
 namespace qh::program {
 
 FileRunLog::FileRunLog(const std::wstring& path)
-    : file_(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    : file_(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                          nullptr)) {
     if (file_.get() == INVALID_HANDLE_VALUE) {
         file_.release();
         win32::ThrowLastError(L"CreateFileW", path);
@@ -31,10 +31,11 @@ void FileRunLog::Step(std::wstring_view what) noexcept {
         std::wstring line = stamp + std::wstring(what);
         while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
         line += L"\r\n";
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0,
-                                               nullptr, nullptr);
+        const int size =
+            ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
         std::string bytes(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), bytes.data(), size, nullptr,
+                              nullptr);
         DWORD written = 0;
         ::WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     } catch (...) {
@@ -54,7 +55,8 @@ std::wstring OwnVersion() {
         std::memcpy(&fixed, bytes + at, sizeof fixed);
         if (fixed.dwSignature != 0xFEEF04BD) continue;
         return std::to_wstring(HIWORD(fixed.dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed.dwFileVersionMS)) +
-               L"." + std::to_wstring(HIWORD(fixed.dwFileVersionLS)) + L"." + std::to_wstring(LOWORD(fixed.dwFileVersionLS));
+               L"." + std::to_wstring(HIWORD(fixed.dwFileVersionLS)) + L"." +
+               std::to_wstring(LOWORD(fixed.dwFileVersionLS));
     }
     return {};
 }

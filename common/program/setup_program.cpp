@@ -123,8 +123,7 @@ std::wstring HelpFileOnlyMessage(Program program, const std::wstring& account) {
            L", not as the person signed in to Windows, and the add-in's workbooks belong to the Excel of the "
            L"person who uses it, so Excel was not started and no workbook was touched.\r\n\r\nWhat to do: the "
            L"person who uses Excel runs the " +
-           std::wstring(ProgramNoun(program)) +
-           L" themselves. A deployment tool runs it in the user's context.";
+           std::wstring(ProgramNoun(program)) + L" themselves. A deployment tool runs it in the user's context.";
 }
 
 // One run, its steps going to `log`; the exit code.
@@ -141,8 +140,9 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
         const OneRunAtATime run;
         if (!run.Owned()) {
             if (!switches.quiet) BringRunningSetupToFront();
-            tell(std::wstring(kProductName) + L" setup is already running.\r\n\r\nFinish it, or cancel it, before you start the "
-                 L"installer or the uninstaller again.",
+            tell(std::wstring(kProductName) +
+                     L" setup is already running.\r\n\r\nFinish it, or cancel it, before you start the "
+                     L"installer or the uninstaller again.",
                  nullptr, MB_ICONINFORMATION);
             return ExitCode::AlreadyRunning;
         }
@@ -163,8 +163,7 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
             // A window procedure may have failed where no pump came after it to pass it on.
             if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
             switch (outcome) {
-                case Outcome::Completed:
-                    return ExitCode::Completed;
+                case Outcome::Completed: return ExitCode::Completed;
                 case Outcome::Cancelled:
                     log.Step(L"Cancelled by the user; nothing changed");
                     return ExitCode::Cancelled;
@@ -175,8 +174,9 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
             return ExitCode::Failed;
         } catch (const ExcelRunsUnattended&) {
             // Found before anything changed; a deployment tool can try again later.
-            log.Step(L"Excel is running (a window of class XLMAIN), and /quiet forbids asking to close it; "
-                     L"nothing changed");
+            log.Step(
+                L"Excel is running (a window of class XLMAIN), and /quiet forbids asking to close it; "
+                L"nothing changed");
             return ExitCode::ExcelRunning;
         } catch (...) {
             // The sequence has made Excel quit and let its objects go; the start-up window is
@@ -218,7 +218,8 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     RunLog& log = fileLog ? static_cast<RunLog&>(*fileLog) : noLog;
     std::wstring commandLine;
     for (const std::wstring& argument : arguments) commandLine += L" " + argument;
-    log.Step(std::wstring(kProductName) + L" " + std::wstring(ProgramNoun(program.program)) + L" " + OwnVersion() + L", account " + win32::AccountName() + L", switches" + commandLine + L": started");
+    log.Step(std::wstring(kProductName) + L" " + std::wstring(ProgramNoun(program.program)) + L" " + OwnVersion() +
+             L", account " + win32::AccountName() + L", switches" + commandLine + L": started");
     const int exitCode = static_cast<int>(Run(instance, program, switches, log));
     log.Step(L"Exit code " + std::to_wstring(exitCode));
     return exitCode;

@@ -23,16 +23,11 @@ Value FromVariant(Variant&& result, std::wstring_view member) {
     const VARIANT& v = result.get();
     switch (V_VT(&v)) {
         case VT_EMPTY:
-        case VT_NULL:
-            return std::monostate{};
-        case VT_BOOL:
-            return V_BOOL(&v) != VARIANT_FALSE;
-        case VT_I2:
-            return static_cast<std::int32_t>(V_I2(&v));
-        case VT_I4:
-            return static_cast<std::int32_t>(V_I4(&v));
-        case VT_BSTR:
-            return V_BSTR(&v) ? std::wstring(V_BSTR(&v), ::SysStringLen(V_BSTR(&v))) : std::wstring();
+        case VT_NULL: return std::monostate{};
+        case VT_BOOL: return V_BOOL(&v) != VARIANT_FALSE;
+        case VT_I2: return static_cast<std::int32_t>(V_I2(&v));
+        case VT_I4: return static_cast<std::int32_t>(V_I4(&v));
+        case VT_BSTR: return V_BSTR(&v) ? std::wstring(V_BSTR(&v), ::SysStringLen(V_BSTR(&v))) : std::wstring();
         case VT_DISPATCH: {
             IDispatch* dispatch = V_DISPATCH(&v);
             if (!dispatch) return std::monostate{};
@@ -106,8 +101,8 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
     UINT badArgument = 0;
     // Cleared first, so that only what failed inside this call counts (see IsInUse).
     ::SetLastError(ERROR_SUCCESS);
-    const HRESULT hr = dispatch_->Invoke(id, IID_NULL, kEnglishLocale, flags, &parameters, result.put(),
-                                         &exception, &badArgument);
+    const HRESULT hr =
+        dispatch_->Invoke(id, IID_NULL, kEnglishLocale, flags, &parameters, result.put(), &exception, &badArgument);
     const DWORD lastError = ::GetLastError();
     if (hr == DISP_E_EXCEPTION) {
         if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
@@ -117,8 +112,10 @@ Value DispatchObject::Invoke(std::wstring_view member, WORD flags, const std::ve
         *description.put() = exception.bstrDescription;
         Bstr helpFile;
         *helpFile.put() = exception.bstrHelpFile;
-        const HRESULT code = exception.scode != 0 ? exception.scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
-        throw SetupError(name, {}, ErrorNumber(code, lastError), DescribeAutomationError(code, description.str(), lastError));
+        const HRESULT code =
+            exception.scode != 0 ? exception.scode : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
+        throw SetupError(name, {}, ErrorNumber(code, lastError),
+                         DescribeAutomationError(code, description.str(), lastError));
     }
     if (FAILED(hr)) {
         throw SetupError(name, {}, ErrorNumber(hr, lastError), DescribeAutomationError(hr, {}, lastError));

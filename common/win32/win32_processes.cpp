@@ -135,7 +135,8 @@ std::wstring Win32Processes::ServerProgramOf(std::wstring_view programId) {
     if (FAILED(::CLSIDFromProgID(id.c_str(), &classId))) return {};
     wchar_t classText[40]{};
     if (::StringFromGUID2(classId, classText, static_cast<int>(std::size(classText))) == 0) return {};
-    const std::wstring program = ProgramOfCommand(LocalServerCommand(L"CLSID\\" + std::wstring(classText) + L"\\LocalServer32"));
+    const std::wstring program =
+        ProgramOfCommand(LocalServerCommand(L"CLSID\\" + std::wstring(classText) + L"\\LocalServer32"));
     return program.empty() ? std::wstring() : FileNameOf(LongPathOf(program));
 }
 
@@ -148,12 +149,14 @@ ProcessSnapshot Win32Processes::Running(std::wstring_view programFileName) {
     if (!processes) ThrowLastError(L"CreateToolhelp32Snapshot");
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(processes.get(), &entry); more; more = ::Process32NextW(processes.get(), &entry)) {
+    for (BOOL more = ::Process32FirstW(processes.get(), &entry); more;
+         more = ::Process32NextW(processes.get(), &entry)) {
         if (!SameName(entry.szExeFile, programFileName)) continue;
         // One that cannot even be asked when it started could not be ended either.
         const UniqueKernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
         if (!process) continue;
-        if (const auto started = StartTimeOf(process.get())) snapshot.processes.push_back({entry.th32ProcessID, *started});
+        if (const auto started = StartTimeOf(process.get()))
+            snapshot.processes.push_back({entry.th32ProcessID, *started});
     }
     return snapshot;
 }

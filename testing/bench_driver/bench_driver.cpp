@@ -128,7 +128,8 @@ void BenchPeers(int runs, const fs::path& medium, const std::wstring& journal) {
             peer.costs.push_back(Expect(CostOfPeer(medium, peer.file), peer.file));
         }
     }
-    const auto print = [](const std::string& key, const std::vector<RunTiming>& timings, const std::vector<RunCost>& costs) {
+    const auto print = [](const std::string& key, const std::vector<RunTiming>& timings,
+                          const std::vector<RunCost>& costs) {
         PrintMeasure(key + ".first_window", Summarise(Each(timings, &RunTiming::toStartupWindowMs)));
         PrintMeasure(key + ".whole_run", Summarise(Each(timings, &RunTiming::wholeRunMs)));
         PrintMeasure(key + ".peak_working_set", Summarise(Each(costs, &RunCost::peakWorkingSetMb)));

@@ -90,8 +90,8 @@ public:
         const auto path = EnvironmentVariable(L"QH_BENCH_COST_FLAG");
         if (!path) return;
         path_ = *path;
-        const win32::UniqueFileHandle file(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        const win32::UniqueFileHandle file(
+            ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) Fail(L"cannot make the cost flag " + path_);
     }
     ~CostFlag() {

@@ -9,8 +9,7 @@ Summary Summarise(std::vector<double> samples) {
     if (samples.empty()) return {};
     std::sort(samples.begin(), samples.end());
     const size_t middle = samples.size() / 2;
-    const double median =
-        samples.size() % 2 == 1 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+    const double median = samples.size() % 2 == 1 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
     return {median, samples.front(), samples.back()};
 }
 

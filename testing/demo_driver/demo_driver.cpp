@@ -35,7 +35,6 @@ void Picture(HWND window, const std::wstring& name) {
     Say(L"saved " + name + suffix + L".png");
 }
 
-
 HWND StartUpWindow(const Process& process) {
     WindowFilter filter;
     filter.processId = process.Pid();

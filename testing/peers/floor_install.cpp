@@ -74,13 +74,15 @@ HWND Frame(DWORD exStyle, DWORD style, int width, int height, HWND owner, int ic
     ::AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     const int w = outer.right - outer.left;
     const int h = outer.bottom - outer.top;
-    HWND window = ::CreateWindowExW(exStyle, L"FloorForm", L"Quenzo Halvorn", style, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                                    (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, owner, nullptr, instance, nullptr);
+    HWND window =
+        ::CreateWindowExW(exStyle, L"FloorForm", L"Quenzo Halvorn", style, (::GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                          (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, owner, nullptr, instance, nullptr);
     if (iconId) {
         icons[0] = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
                                                    ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
-        icons[1] = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+        icons[1] =
+            static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
         ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons[0]));
         ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons[1]));
     }
@@ -188,8 +190,9 @@ bool RunsAsTheShellsUser() {
     const HWND shellWindow = ::GetShellWindow();
     if (!shellWindow || !::GetWindowThreadProcessId(shellWindow, &shellProcessId)) return true;
     HANDLE shellProcess = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcessId);
-    const bool same = shellProcess && userOf(shellProcess, reinterpret_cast<TOKEN_USER*>(shell), sizeof shell) &&
-                      ::EqualSid(reinterpret_cast<TOKEN_USER*>(own)->User.Sid, reinterpret_cast<TOKEN_USER*>(shell)->User.Sid);
+    const bool same =
+        shellProcess && userOf(shellProcess, reinterpret_cast<TOKEN_USER*>(shell), sizeof shell) &&
+        ::EqualSid(reinterpret_cast<TOKEN_USER*>(own)->User.Sid, reinterpret_cast<TOKEN_USER*>(shell)->User.Sid);
     if (shellProcess) ::CloseHandle(shellProcess);
     return same;
 }
@@ -199,8 +202,9 @@ bool RunsAsTheShellsUser() {
 void NoteServerProcesses(const wchar_t* program) {
     wchar_t command[MAX_PATH]{};
     DWORD size = sizeof command;
-    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Classes\\CLSID\\{104C49C1-7B9E-4410-8188-2F04669B413B}\\LocalServer32",
-                   nullptr, RRF_RT_REG_SZ, nullptr, command, &size);
+    ::RegGetValueW(HKEY_CURRENT_USER,
+                   L"Software\\Classes\\CLSID\\{104C49C1-7B9E-4410-8188-2F04669B413B}\\LocalServer32", nullptr,
+                   RRF_RT_REG_SZ, nullptr, command, &size);
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
@@ -294,7 +298,8 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     HFONT large = ::CreateFontW(-19, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
     HICON copyingIcons[2]{};
-    HWND copying = Frame(WS_EX_TOOLWINDOW, WS_POPUP | WS_CAPTION | WS_SYSMENU, 487, 187, startup, IDI_QZ_ON_WHITE, copyingIcons);
+    HWND copying =
+        Frame(WS_EX_TOOLWINDOW, WS_POPUP | WS_CAPTION | WS_SYSMENU, 487, 187, startup, IDI_QZ_ON_WHITE, copyingIcons);
     constexpr DWORD kField = ES_MULTILINE | ES_READONLY;
     Control(L"FloorPicture", L"", 0, 0, 8, 8, 225, 53, copying, nullptr);
     HWND frame1 = Control(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPCHILDREN, 0, 8, 64, 225, 65, copying, small);
@@ -302,7 +307,8 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     HWND frame2 = Control(L"BUTTON", L"", BS_GROUPBOX | WS_CLIPCHILDREN, 0, 252, 64, 229, 65, copying, small);
     Control(L"EDIT", DesignedText(L"Text1", 2), kField | ES_CENTER, 0, 4, 8, 217, 53, frame2, small);
     Control(L"EDIT", DesignedText(L"Text2", 0), kField | ES_LEFT, 0, 12, 140, 469, 45, copying, small);
-    Control(L"EDIT", L"Copying files, please wait...\r\n", kField | ES_CENTER | WS_TABSTOP, 0, 252, 8, 229, 53, copying, large);
+    Control(L"EDIT", L"Copying files, please wait...\r\n", kField | ES_CENTER | WS_TABSTOP, 0, 252, 8, 229, 53, copying,
+            large);
     Show(copying);
     PumpFor(1000);
 

@@ -31,7 +31,7 @@ struct Member {
     DISPID id;
 };
 constexpr std::array kMembers{Member{L"StartupPath", kStartupPathId}, Member{L"Quit", kQuitId},
-                               Member{L"Hwnd", kHwndId}};
+                              Member{L"Hwnd", kHwndId}};
 
 bool SameName(std::wstring_view a, std::wstring_view b) {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
@@ -160,14 +160,10 @@ HRESULT ApplicationObject::Invoke(DISPID member, REFIID iid, LCID locale, WORD f
         const DISPPARAMS noParameters{};
         const DISPPARAMS& given = parameters ? *parameters : noParameters;
         switch (member) {
-        case kStartupPathId:
-            return GetStartupPath(flags, given, result);
-        case kQuitId:
-            return Quit(flags, given);
-        case kHwndId:
-            return GetHwnd(flags, given, result);
-        default:
-            return DISP_E_MEMBERNOTFOUND;
+            case kStartupPathId: return GetStartupPath(flags, given, result);
+            case kQuitId: return Quit(flags, given);
+            case kHwndId: return GetHwnd(flags, given, result);
+            default: return DISP_E_MEMBERNOTFOUND;
         }
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

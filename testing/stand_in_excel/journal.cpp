@@ -18,8 +18,8 @@ namespace {
 win32::UniqueFileHandle OpenForAppending(const std::wstring& path) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         win32::UniqueFileHandle file(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file || ::GetLastError() != ERROR_SHARING_VIOLATION) return file;
         ::Sleep(10);
     }

@@ -152,16 +152,11 @@ int RunRegistration(bool registering) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     try {
         switch (qh::testing::ParseRunMode(ProgramArguments())) {
-        case RunMode::UserExcel:
-            return RunExcel(instance, false);
-        case RunMode::Automation:
-            return RunExcel(instance, true);
-        case RunMode::Register:
-            return RunRegistration(true);
-        case RunMode::Unregister:
-            return RunRegistration(false);
-        case RunMode::Invalid:
-            break;
+            case RunMode::UserExcel: return RunExcel(instance, false);
+            case RunMode::Automation: return RunExcel(instance, true);
+            case RunMode::Register: return RunRegistration(true);
+            case RunMode::Unregister: return RunRegistration(false);
+            case RunMode::Invalid: break;
         }
         std::fprintf(stderr, "usage: StandInExcel [/regserver | /unregserver | -Embedding]\n");
         return 2;

@@ -64,26 +64,21 @@ LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM w
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const HWND window = window_.get();
     switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_TIMER:
-        if (wParam == kDelayedCloseTimer) {
-            ::KillTimer(window, kDelayedCloseTimer);
-            ::PostMessageW(window, WM_CLOSE, 0, 0);
-            return 0;
-        }
-        break;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY:
-        // Destroyed by the system (WM_CLOSE): the owner must not destroy it again.
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        window_.release();
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    default:
-        break;
+        case WM_PAINT: OnPaint(); return 0;
+        case WM_TIMER:
+            if (wParam == kDelayedCloseTimer) {
+                ::KillTimer(window, kDelayedCloseTimer);
+                ::PostMessageW(window, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
+        case WM_DESTROY: ::PostQuitMessage(0); return 0;
+        case WM_NCDESTROY:
+            // Destroyed by the system (WM_CLOSE): the owner must not destroy it again.
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            window_.release();
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

@@ -47,8 +47,7 @@ std::optional<DWORD> ReadNumber(HKEY key, const wchar_t* valueName) {
     DWORD type = 0;
     DWORD number = 0;
     DWORD size = sizeof(number);
-    if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) !=
-            ERROR_SUCCESS ||
+    if (::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS ||
         type != REG_DWORD) {
         return std::nullopt;
     }

@@ -128,7 +128,8 @@ std::optional<JournalEntry> ParseJournalLine(std::wstring_view line) {
     std::wstring_view rest = line.substr(firstSpace + 1);
     const size_t secondSpace = rest.find(L' ');
     const std::wstring_view number = rest.substr(0, secondSpace);
-    if (number.empty() || !std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
+    if (number.empty() ||
+        !std::all_of(number.begin(), number.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; })) {
         return std::nullopt;
     }
     entry.processId = static_cast<DWORD>(std::stoul(std::wstring(number)));

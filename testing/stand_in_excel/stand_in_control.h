@@ -47,9 +47,13 @@ public:
     void SetStartupPath(std::wstring_view text) { SetStartupPathSetting(text); }
     void SetFailCreation(bool fail) { SetFailCreationSetting(fail); }
     // Excel's rough edges (see stand_in_identity.h).
-    void SetBusyFor(std::chrono::milliseconds time) { SetNumberSetting(kBusyForValue, static_cast<DWORD>(time.count())); }
+    void SetBusyFor(std::chrono::milliseconds time) {
+        SetNumberSetting(kBusyForValue, static_cast<DWORD>(time.count()));
+    }
     void SetSilentIn(std::wstring_view member) { SetTextSetting(kSilentInValue, member); }
-    void SetSlowStart(std::chrono::milliseconds time) { SetNumberSetting(kSlowStartValue, static_cast<DWORD>(time.count())); }
+    void SetSlowStart(std::chrono::milliseconds time) {
+        SetNumberSetting(kSlowStartValue, static_cast<DWORD>(time.count()));
+    }
     void SetHangAtStart(bool hang) { SetNumberSetting(kHangAtStartValue, hang ? 1 : 0); }
     void SetRefuseCreation(bool refuse) { SetNumberSetting(kRefuseCreationValue, refuse ? 1 : 0); }
     void SetLeaveStartupFolderMissing(bool leave) { SetNumberSetting(kLeaveStartupFolderMissingValue, leave ? 1 : 0); }

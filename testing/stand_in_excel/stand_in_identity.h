@@ -20,12 +20,13 @@ inline constexpr wchar_t kStartupPathValue[] = L"StartupPath";    // REG_SZ, ret
 inline constexpr wchar_t kFailCreationValue[] = L"FailCreation";  // REG_DWORD, 1 = creation fails
 inline constexpr wchar_t kJournalValue[] = L"Journal";            // REG_SZ, path of a UTF-8 text file
 // Excel's rough edges, as people who automate it meet them.
-inline constexpr wchar_t kBusyForValue[] = L"BusyFor";        // REG_DWORD, ms after creation that calls are refused
-inline constexpr wchar_t kSilentInValue[] = L"SilentIn";      // REG_SZ, the member that never answers
-inline constexpr wchar_t kSlowStartValue[] = L"SlowStart";    // REG_DWORD, ms before the class is registered
+inline constexpr wchar_t kBusyForValue[] = L"BusyFor";          // REG_DWORD, ms after creation that calls are refused
+inline constexpr wchar_t kSilentInValue[] = L"SilentIn";        // REG_SZ, the member that never answers
+inline constexpr wchar_t kSlowStartValue[] = L"SlowStart";      // REG_DWORD, ms before the class is registered
 inline constexpr wchar_t kHangAtStartValue[] = L"HangAtStart";  // REG_DWORD, 1 = hangs before its window and class
 inline constexpr wchar_t kRefuseCreationValue[] = L"RefuseCreation";  // REG_DWORD, 1 = creation refused as busy
-inline constexpr wchar_t kLeaveStartupFolderMissingValue[] = L"LeaveStartupFolderMissing";  // REG_DWORD, 1 = not created
-inline constexpr wchar_t kLocalisedValue[] = L"Localised";    // REG_DWORD, 1 = names known only in locale 0x0409
+inline constexpr wchar_t kLeaveStartupFolderMissingValue[] =
+    L"LeaveStartupFolderMissing";                           // REG_DWORD, 1 = not created
+inline constexpr wchar_t kLocalisedValue[] = L"Localised";  // REG_DWORD, 1 = names known only in locale 0x0409
 
 }  // namespace qh::testing

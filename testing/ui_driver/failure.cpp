@@ -9,11 +9,10 @@ namespace qh::testing {
 
 std::string Utf8(std::wstring_view text) {
     if (text.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
     return out;
 }
 
@@ -39,13 +38,9 @@ std::wstring Quoted(std::wstring_view text) {
     return out + L"\"";
 }
 
-std::wstring Milliseconds(std::chrono::milliseconds duration) {
-    return std::to_wstring(duration.count()) + L" ms";
-}
+std::wstring Milliseconds(std::chrono::milliseconds duration) { return std::to_wstring(duration.count()) + L" ms"; }
 
-void Fail(std::wstring_view message) {
-    throw std::runtime_error(Utf8(message));
-}
+void Fail(std::wstring_view message) { throw std::runtime_error(Utf8(message)); }
 
 void FailWithLastError(std::wstring_view message) {
     const DWORD error = ::GetLastError();

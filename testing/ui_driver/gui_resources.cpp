@@ -37,8 +37,8 @@ struct HandleTable {
 
 DWORD CountHandlesInSystemTable(DWORD processId) {
     using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    const auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
     if (!query) Fail(L"ntdll.dll has no NtQuerySystemInformation");
 
     // The table grows between calls; a few retries with room to spare settle it.
@@ -78,8 +78,8 @@ DWORD CountOwnGdiObjects() {
     constexpr std::size_t kGdiSharedHandleTableInPeb = 0xF8;
     constexpr int kHandles = 0x10000;
     using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    const auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic{};
     if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) < 0) return 0;
     const auto* peb = reinterpret_cast<const char*>(basic.PebBaseAddress);

@@ -63,8 +63,7 @@ void MouseClick(HWND control) {
         FailWithLastError(L"cannot move the mouse over " + DescribeWindow(control));
     }
     if (HWND under = ::WindowFromPoint(centre); under != control && !::IsChild(control, under)) {
-        Fail(L"cannot click " + DescribeWindow(control) + L": window " + DescribeWindow(under) +
-             L" covers its centre");
+        Fail(L"cannot click " + DescribeWindow(control) + L": window " + DescribeWindow(under) + L" covers its centre");
     }
     std::vector<INPUT> inputs = {MouseButtonInput(MOUSEEVENTF_LEFTDOWN), MouseButtonInput(MOUSEEVENTF_LEFTUP)};
     Inject(inputs, L"a click on " + DescribeWindow(control));

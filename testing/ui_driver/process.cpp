@@ -78,9 +78,7 @@ void Process::TerminateIfRunning() noexcept {
     }
 }
 
-std::wstring Process::Describe() const {
-    return FileName(exePath_) + L" (pid " + std::to_wstring(pid_) + L")";
-}
+std::wstring Process::Describe() const { return FileName(exePath_) + L" (pid " + std::to_wstring(pid_) + L")"; }
 
 std::optional<std::wstring> EnvironmentVariable(const wchar_t* name) {
     const DWORD needed = ::GetEnvironmentVariableW(name, nullptr, 0);
@@ -98,8 +96,9 @@ std::wstring WinePathFromUnix(const std::wstring& path) {
     using ToDos = WCHAR* (*)(const char*);
     const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     const auto toDos =
-        kernel ? reinterpret_cast<ToDos>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "wine_get_dos_file_name")))
-               : nullptr;
+        kernel
+            ? reinterpret_cast<ToDos>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "wine_get_dos_file_name")))
+            : nullptr;
     if (toDos) {
         const std::string unixPath = Utf8(path);
         if (WCHAR* dos = toDos(unixPath.c_str())) {

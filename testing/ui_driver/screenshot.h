@@ -24,9 +24,9 @@ struct Image {
 // that has just appeared is often not painted yet.
 void WaitUntilPainted(HWND window, std::chrono::milliseconds timeout = kDefaultTimeout);
 
-// WaitUntilPainted, then the window's screen rectangle copied from the screen (BitBlt from GetDC(nullptr)): exactly what
-// is on screen there, so anything overlapping the window is in the picture too; bring the window
-// to the foreground first when that matters. Parts outside the screen come out black.
+// WaitUntilPainted, then the window's screen rectangle copied from the screen (BitBlt from GetDC(nullptr)): exactly
+// what is on screen there, so anything overlapping the window is in the picture too; bring the window to the foreground
+// first when that matters. Parts outside the screen come out black.
 Image CaptureWindow(HWND window);
 
 // CaptureWindow, written as a PNG file.

@@ -21,7 +21,8 @@ std::optional<std::wstring> TryControlText(HWND control, std::chrono::millisecon
 // TryControlText, throwing when the window does not answer.
 std::wstring ControlText(HWND control, std::chrono::milliseconds timeout = kMessageTimeout);
 // Waits until the control's text is expected; throws with the last text seen after timeout.
-void WaitForControlText(HWND control, const std::wstring& expected, std::chrono::milliseconds timeout = kDefaultTimeout);
+void WaitForControlText(HWND control, const std::wstring& expected,
+                        std::chrono::milliseconds timeout = kDefaultTimeout);
 
 std::wstring ClassName(HWND window);
 int ControlId(HWND control);
@@ -36,7 +37,7 @@ DWORD Style(HWND window);
 DWORD ExStyle(HWND window);
 bool IsVisible(HWND window);  // the window and all its ancestors are visible
 bool IsEnabled(HWND window);
-HWND Owner(HWND window);      // GW_OWNER: for a modal window, the window it blocks
+HWND Owner(HWND window);  // GW_OWNER: for a modal window, the window it blocks
 DWORD ProcessOf(HWND window);
 DWORD ThreadOf(HWND window);
 

@@ -32,7 +32,8 @@ TEST(Ask, OnlyExactCancelCancelsAndTheDialogIsAlwaysUnloaded) {
         state.answers[Form::UnInstall] = {c.action};
         FakePlatform fake(state);
         EXPECT_EQ(Ask(fake, Form::UnInstall, c.closeBox), c.expected);
-        EXPECT_EQ(fake.journal.Calls(), (Calls{L"Show UnInstall modal owner Form1", L"Tag UnInstall", L"Unload UnInstall"}));
+        EXPECT_EQ(fake.journal.Calls(),
+                  (Calls{L"Show UnInstall modal owner Form1", L"Tag UnInstall", L"Unload UnInstall"}));
     }
 }
 
@@ -49,7 +50,8 @@ TEST(Ask, TagOtherThanExactlyCancelGoesAhead) {
     for (const wchar_t* tag : {L"cancel", L"CANCEL", L"Cancel ", L"", L"Ok", L"Abort"}) {
         TagLeavingRuntime runtime{MachineState{}};
         runtime.tagToLeave = tag;
-        EXPECT_EQ(Ask(runtime, Form::ExitExcel, CloseBox::Cancels), Answer::GoAhead) << testing::PrintToString(std::wstring(tag));
+        EXPECT_EQ(Ask(runtime, Form::ExitExcel, CloseBox::Cancels), Answer::GoAhead)
+            << testing::PrintToString(std::wstring(tag));
     }
 }
 
@@ -60,7 +62,8 @@ TEST(ExcelGuard, AsksAgainWhileExcelRunsAndPassesOnceItIsGone) {
     state.answers[Form::ExitExcel] = {UserAction::ClickOk, UserAction::CloseBox, UserAction::ClickOk};
     FakePlatform fake(state);
     EXPECT_EQ(PassExcelGuard(fake, fake), Answer::GoAhead);
-    const Calls prompt = {L"FindWindowA XLMAIN", L"Show ExitExcel modal owner Form1", L"Tag ExitExcel", L"Unload ExitExcel"};
+    const Calls prompt = {L"FindWindowA XLMAIN", L"Show ExitExcel modal owner Form1", L"Tag ExitExcel",
+                          L"Unload ExitExcel"};
     Calls expected;
     for (int round = 0; round < 3; ++round) expected.insert(expected.end(), prompt.begin(), prompt.end());
     expected.push_back(L"FindWindowA XLMAIN");

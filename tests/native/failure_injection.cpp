@@ -26,7 +26,8 @@ const std::map<std::wstring, std::wstring> kMadeBy = {
 bool IsRelease(const std::wstring& call) { return call.find(L".Release") != std::wstring::npos; }
 
 std::size_t CountFailableCalls(const Calls& calls) {
-    return static_cast<std::size_t>(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return !IsRelease(c); }));
+    return static_cast<std::size_t>(
+        std::count_if(calls.begin(), calls.end(), [](const auto& c) { return !IsRelease(c); }));
 }
 
 void ExpectStoppedAtFailure(const Calls& full, const Calls& calls, std::size_t failAt) {

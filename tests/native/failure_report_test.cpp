@@ -19,40 +19,66 @@ TEST(FailureReport, SaysWhatWasBeingDoneWhyWhatToDoAndTheErrorInThatOrder) {
         Program program;
         std::vector<std::wstring> phrases;  // in the order the report must hold them
     } cases[] = {
-        {static_cast<std::int32_t>(0x800A0035), FailureKind::NotOnMedium,
+        {static_cast<std::int32_t>(0x800A0035),
+         FailureKind::NotOnMedium,
          {Activity::CopyingIntoStartupFolder, L"QZ Function.xla", {L"from " + medium, L"to C:\\Users\\ann\\XLSTART\\"}},
          Program::Installer,
          {L"could not be installed", L"Copying QZ Function.xla into Excel's start-up folder", L"    from " + medium,
           L"not on the installation medium", L"Copy the whole installation medium again",
           L"error 0x800A0035: File not found"}},
-        {static_cast<std::int32_t>(0x800A0046), FailureKind::HelpFolderDenied,
-         {Activity::CopyingIntoHelpFolder, L"QuenzoHalvorn.chm", {}}, Program::Installer,
-         {L"into the Windows Help folder", L"Windows refused access to its Help folder",
-          L"works without its help file", L"An administrator can run the installer as themselves"}},
-        {static_cast<std::int32_t>(0x800A004C), FailureKind::FolderMissing,
-         {Activity::CopyingIntoHelpFolder, L"QuenzoHalvorn.chm", {}}, Program::Installer,
+        {static_cast<std::int32_t>(0x800A0046),
+         FailureKind::HelpFolderDenied,
+         {Activity::CopyingIntoHelpFolder, L"QuenzoHalvorn.chm", {}},
+         Program::Installer,
+         {L"into the Windows Help folder", L"Windows refused access to its Help folder", L"works without its help file",
+          L"An administrator can run the installer as themselves"}},
+        {static_cast<std::int32_t>(0x800A004C),
+         FailureKind::FolderMissing,
+         {Activity::CopyingIntoHelpFolder, L"QuenzoHalvorn.chm", {}},
+         Program::Installer,
          {L"The folder does not exist"}},
-        {static_cast<std::int32_t>(0x800A0046), FailureKind::ReadOnly, {Activity::RemovingFile, L"QZ Macro.xls", {installed}},
+        {static_cast<std::int32_t>(0x800A0046),
+         FailureKind::ReadOnly,
+         {Activity::RemovingFile, L"QZ Macro.xls", {installed}},
          Program::Uninstaller,
          {L"could not be removed", L"Removing QZ Macro.xls", L"    " + installed, L"The file is read-only",
           L"Read-only attribute", L"run the uninstaller again"}},
-        {static_cast<std::int32_t>(0x80070020), FailureKind::InUse, {Activity::RemovingFile, L"QZ Macro.xls", {installed}},
-         Program::Uninstaller, {L"open in another program", L"Close the program that has the file open"}},
-        {static_cast<std::int32_t>(0x800401F3), FailureKind::ExcelCannotStart, {Activity::StartingExcel, {}, {}},
+        {static_cast<std::int32_t>(0x80070020),
+         FailureKind::InUse,
+         {Activity::RemovingFile, L"QZ Macro.xls", {installed}},
+         Program::Uninstaller,
+         {L"open in another program", L"Close the program that has the file open"}},
+        {static_cast<std::int32_t>(0x800401F3),
+         FailureKind::ExcelCannotStart,
+         {Activity::StartingExcel, {}, {}},
          Program::Installer,
          {L"Starting Excel to find its start-up folder", L"Excel is not installed or cannot be started",
           L"Repair or install Excel"}},
-        {static_cast<std::int32_t>(0x80010001), FailureKind::ExcelBusy, {Activity::ReadingStartupFolder, {}, {}},
-         Program::Uninstaller, {L"Asking Excel for its start-up folder", L"Excel stayed busy", L"in a few minutes"}},
-        {static_cast<std::int32_t>(0x8001011F), FailureKind::ExcelSilent, {Activity::QuittingExcel, {}, {}},
+        {static_cast<std::int32_t>(0x80010001),
+         FailureKind::ExcelBusy,
+         {Activity::ReadingStartupFolder, {}, {}},
+         Program::Uninstaller,
+         {L"Asking Excel for its start-up folder", L"Excel stayed busy", L"in a few minutes"}},
+        {static_cast<std::int32_t>(0x8001011F),
+         FailureKind::ExcelSilent,
+         {Activity::QuittingExcel, {}, {}},
          Program::Installer,
-         {L"Telling Excel to quit", L"Excel stopped answering", L"The Excel this program had started was ended", L"Start Excel by hand"}},
-        {static_cast<std::int32_t>(0x800A003D), FailureKind::DiskFull,
-         {Activity::CopyingIntoStartupFolder, L"QZ Macro.xls", {}}, Program::Installer,
+         {L"Telling Excel to quit", L"Excel stopped answering", L"The Excel this program had started was ended",
+          L"Start Excel by hand"}},
+        {static_cast<std::int32_t>(0x800A003D),
+         FailureKind::DiskFull,
+         {Activity::CopyingIntoStartupFolder, L"QZ Macro.xls", {}},
+         Program::Installer,
          {L"The disk is full", L"Make room on the disk"}},
-        {0, FailureKind::NoFolder, {Activity::FindingWindowsFolder, {}, {}}, Program::Installer,
+        {0,
+         FailureKind::NoFolder,
+         {Activity::FindingWindowsFolder, {}, {}},
+         Program::Installer,
          {L"Finding the Windows folder", L"named no folder"}},
-        {5, FailureKind::AccessDenied, {Activity::CreatingFolder, L"C:\\Users\\ann\\XLSTART", {}}, Program::Installer,
+        {5,
+         FailureKind::AccessDenied,
+         {Activity::CreatingFolder, L"C:\\Users\\ann\\XLSTART", {}},
+         Program::Installer,
          {L"Creating the folder C:\\Users\\ann\\XLSTART", L"error 5: "}},
     };
     for (const auto& c : cases) {
@@ -67,15 +93,18 @@ TEST(FailureReport, SaysWhatWasBeingDoneWhyWhatToDoAndTheErrorInThatOrder) {
         std::size_t from = 0;
         for (const auto& phrase : c.phrases) {
             const std::size_t at = text.find(phrase, from);
-            EXPECT_NE(at, std::wstring::npos) << testing::PrintToString(phrase) << " in order in\n" << testing::PrintToString(text);
+            EXPECT_NE(at, std::wstring::npos) << testing::PrintToString(phrase) << " in order in\n"
+                                              << testing::PrintToString(text);
             if (at != std::wstring::npos) from = at + phrase.size();
         }
-        EXPECT_EQ(Contains(text, L"run the installer"), c.program == Program::Installer && c.kind != FailureKind::Other &&
-                                                            c.kind != FailureKind::FolderMissing &&
-                                                            c.kind != FailureKind::NoFolder);
+        EXPECT_EQ(Contains(text, L"run the installer"),
+                  c.program == Program::Installer && c.kind != FailureKind::Other &&
+                      c.kind != FailureKind::FolderMissing && c.kind != FailureKind::NoFolder);
         if (c.program == Program::Uninstaller) {
-            for (const wchar_t* installing : {L"the installer", L"be installed", L"installation", L"setup", L"set up"}) {
-                EXPECT_FALSE(Contains(text, installing)) << "an uninstaller speaks of removing: " << testing::PrintToString(text);
+            for (const wchar_t* installing :
+                 {L"the installer", L"be installed", L"installation", L"setup", L"set up"}) {
+                EXPECT_FALSE(Contains(text, installing))
+                    << "an uninstaller speaks of removing: " << testing::PrintToString(text);
             }
         }
     }
@@ -97,8 +126,10 @@ TEST(FailureReport, SaysWhereTheMachineStands) {
     record.foldersCreated = {L"C:\\Excel", L"C:\\Excel\\S"};
     record.filesCopied = {L"C:\\Excel\\S\\QZ Macro.xls"};
     const std::wstring text = DescribeFailure(SetupError(L"CopyFile", {}, 5, L"Access is denied"), record);
-    EXPECT_TRUE(Contains(text, L"folders had been created for the files and stay in place:\r\n    C:\\Excel\r\n"
-                               L"    C:\\Excel\\S\r\n")) << testing::PrintToString(text);
+    EXPECT_TRUE(Contains(text,
+                         L"folders had been created for the files and stay in place:\r\n    C:\\Excel\r\n"
+                         L"    C:\\Excel\\S\r\n"))
+        << testing::PrintToString(text);
     EXPECT_TRUE(Contains(text, L"installed and stay in place:\r\n    C:\\Excel\\S\\QZ Macro.xls\r\n"));
 
     RunRecord removed;

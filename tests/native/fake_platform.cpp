@@ -101,7 +101,8 @@ ProcessSnapshot FakePlatform::Running(std::wstring_view programFileName) {
     if (programFileName != L"EXCEL.EXE") return snapshot;
     for (const auto* processes : {&excelProcesses_, &state_.otherExcels}) {
         for (const FakeProcess& process : *processes) {
-            if (!process.ended && process.started <= journal.clock) snapshot.processes.push_back({process.id, Ticks(process.started)});
+            if (!process.ended && process.started <= journal.clock)
+                snapshot.processes.push_back({process.id, Ticks(process.started)});
         }
     }
     return snapshot;
@@ -187,36 +188,40 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
         if (state_.excelSilentIn == L"CreateObject") FallSilent();
         if (state_.creationRefusals > 0) {
             --state_.creationRefusals;
-            throw SetupError(L"CreateObject", {}, kRetryLater, L"The message filter indicated that the application is busy");
+            throw SetupError(L"CreateObject", {}, kRetryLater,
+                             L"The message filter indicated that the application is busy");
         }
         excelCreatedAt_ = journal.clock;
-        return std::make_unique<FakeObject>(journal, L"excel", [this, processId](std::wstring_view member, const auto&) -> Value {
-            RefuseWhileBusy(member);
-            if (member == state_.excelSilentIn) FallSilent();
-            if (member == L"StartupPath") return state_.excelStartupPath;
-            if (member == L"Hwnd") {
-                if (!state_.excelNamesItsWindow) throw SetupError(L"Hwnd", {}, kUnknownName, L"Unknown name");
-                return static_cast<std::int32_t>(processId) + kWindowBase;
-            }
-            return std::monostate{};
-        });
+        return std::make_unique<FakeObject>(journal, L"excel",
+                                            [this, processId](std::wstring_view member, const auto&) -> Value {
+                                                RefuseWhileBusy(member);
+                                                if (member == state_.excelSilentIn) FallSilent();
+                                                if (member == L"StartupPath") return state_.excelStartupPath;
+                                                if (member == L"Hwnd") {
+                                                    if (!state_.excelNamesItsWindow)
+                                                        throw SetupError(L"Hwnd", {}, kUnknownName, L"Unknown name");
+                                                    return static_cast<std::int32_t>(processId) + kWindowBase;
+                                                }
+                                                return std::monostate{};
+                                            });
     }
     if (programId == L"Scripting.FileSystemObject") {
         if (state_.scriptingRuntimeMissing) {
-            throw SetupError(L"Start", std::wstring(programId), static_cast<std::int32_t>(0x800401F3), L"Invalid class string");
+            throw SetupError(L"Start", std::wstring(programId), static_cast<std::int32_t>(0x800401F3),
+                             L"Invalid class string");
         }
         return std::make_unique<FakeObject>(
             journal, L"fso", [this](std::wstring_view member, const std::vector<Argument>& arguments) -> Value {
                 if (member == L"GetSpecialFolder") {
-                    return std::make_unique<FakeObject>(journal, L"folder",
-                                                        [this](std::wstring_view, const auto&) -> Value {
-                                                            return state_.windowsPath;
-                                                        });
+                    return std::make_unique<FakeObject>(
+                        journal, L"folder",
+                        [this](std::wstring_view, const auto&) -> Value { return state_.windowsPath; });
                 }
                 const std::wstring path = Text(arguments.at(0));
                 auto& missing = state_.missingFolders;
                 const auto pathNotFound = [&] {
-                    throw SetupError(std::wstring(member), {}, static_cast<std::int32_t>(0x800A004C), L"Path not found");
+                    throw SetupError(std::wstring(member), {}, static_cast<std::int32_t>(0x800A004C),
+                                     L"Path not found");
                 };
                 if (member == L"FileExists") return state_.existingFiles.count(path) == 1;
                 if (member == L"FolderExists") return missing.count(path) == 0;
@@ -232,7 +237,8 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     }
                     if (missing.count(ParentFolder(target)) == 1) pathNotFound();
                     // As Windows: a read-only or hidden file is not replaced, nor one held open.
-                    const bool guarded = state_.existingFiles.count(target) == 1 && (state_.attributes[target] & 3) != 0;
+                    const bool guarded =
+                        state_.existingFiles.count(target) == 1 && (state_.attributes[target] & 3) != 0;
                     if (guarded || state_.filesInUse.count(target) == 1) {
                         throw SetupError(L"CopyFile", {}, static_cast<std::int32_t>(0x800A0046), L"Permission denied");
                     }
@@ -257,19 +263,12 @@ ModalEnd FakePlatform::Show(Form form, ShowMode mode, std::optional<Form> owner)
     const UserAction action = queue.front();
     queue.pop_front();
     switch (action) {
-        case UserAction::ClickOk:
-            tags_[form] = L"Ok";
-            return ModalEnd::Hidden;
-        case UserAction::ClickCancel:
-            tags_[form] = L"Cancel";
-            return ModalEnd::Hidden;
-        case UserAction::CloseBox:
-            tags_.erase(form);
-            return ModalEnd::Unloaded;
+        case UserAction::ClickOk: tags_[form] = L"Ok"; return ModalEnd::Hidden;
+        case UserAction::ClickCancel: tags_[form] = L"Cancel"; return ModalEnd::Hidden;
+        case UserAction::CloseBox: tags_.erase(form); return ModalEnd::Unloaded;
     }
     return ModalEnd::Hidden;
 }
-
 
 void FakePlatform::Unload(Form form) {
     journal.Record(L"Unload " + NameOf(form));

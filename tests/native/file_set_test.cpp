@@ -21,7 +21,8 @@ TEST(NormaliseFolderPath, DropsExactlyOneTrailingBackslash) {
         {L"C:\\Users\\J\u00f6rg\\XLSTART\\", L"C:\\Users\\J\u00f6rg\\XLSTART"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(NormaliseFolderPath(c.folder), c.normalised) << "folder: " << testing::PrintToString(std::wstring(c.folder));
+        EXPECT_EQ(NormaliseFolderPath(c.folder), c.normalised)
+            << "folder: " << testing::PrintToString(std::wstring(c.folder));
     }
 }
 
@@ -38,7 +39,8 @@ TEST(ParentFolder, NamesTheFolderAboveNormalisedDriveRootsIncluded) {
         {L"C:", L""},
         {L"\\\\server", L""},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParentFolder(c.path), c.parent) << testing::PrintToString(std::wstring(c.path));
+    for (const auto& c : cases)
+        EXPECT_EQ(ParentFolder(c.path), c.parent) << testing::PrintToString(std::wstring(c.path));
 }
 
 TEST(InstallCopies, FormsSourcesAndFolderTargetsWithSingleBackslashes) {

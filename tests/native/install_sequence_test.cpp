@@ -24,7 +24,9 @@ using fake::UserAction;
 using Calls = std::vector<std::wstring>;
 using namespace std::chrono_literals;
 
-std::ptrdiff_t Count(const Calls& calls, const std::wstring& call) { return std::count(calls.begin(), calls.end(), call); }
+std::ptrdiff_t Count(const Calls& calls, const std::wstring& call) {
+    return std::count(calls.begin(), calls.end(), call);
+}
 
 const Calls kFullInstall = {
     L"Show Form1 modeless",
@@ -65,11 +67,12 @@ TEST(InstallSequence, FullRunMakesExactlyTheseCallsInThisOrder) {
     EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
     EXPECT_EQ(fake.journal.Calls(), kFullInstall);
     const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
-    EXPECT_EQ(fake.logLines,
-              (Calls{L"Excel started", L"Excel's start-up folder: " + startup, L"Installer folder: E:\\Setup",
-                     L"Windows folder: C:\\Windows", L"Copied E:\\Setup\\QZ Macro.xls to " + startup + L"\\QZ Macro.xls",
-                     L"Copied E:\\Setup\\QZ Function.xla to " + startup + L"\\QZ Function.xla",
-                     L"Copied E:\\Setup\\QuenzoHalvorn.chm to C:\\Windows\\Help\\QuenzoHalvorn.chm", L"Excel told to quit"}));
+    EXPECT_EQ(
+        fake.logLines,
+        (Calls{L"Excel started", L"Excel's start-up folder: " + startup, L"Installer folder: E:\\Setup",
+               L"Windows folder: C:\\Windows", L"Copied E:\\Setup\\QZ Macro.xls to " + startup + L"\\QZ Macro.xls",
+               L"Copied E:\\Setup\\QZ Function.xla to " + startup + L"\\QZ Function.xla",
+               L"Copied E:\\Setup\\QuenzoHalvorn.chm to C:\\Windows\\Help\\QuenzoHalvorn.chm", L"Excel told to quit"}));
     EXPECT_EQ(record.filesCopied,
               (Calls{L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Macro.xls",
                      L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
@@ -107,9 +110,9 @@ TEST(InstallSequence, CancelAtTheExcelPromptEndsBeforeAnyChangeOrExcelInstance) 
     RunRecord record;
     auto platform = fake.platform();
     EXPECT_EQ(RunInstall(platform, record), Outcome::Cancelled);
-    EXPECT_EQ(fake.journal.Calls(), (Calls{L"Show Form1 modeless", L"FindWindowA XLMAIN",
-                                           L"Show ExitExcel modal owner Form1", L"Tag ExitExcel",
-                                           L"Unload ExitExcel", L"End"}));
+    EXPECT_EQ(fake.journal.Calls(),
+              (Calls{L"Show Form1 modeless", L"FindWindowA XLMAIN", L"Show ExitExcel modal owner Form1",
+                     L"Tag ExitExcel", L"Unload ExitExcel", L"End"}));
     EXPECT_TRUE(record.filesCopied.empty());
 }
 
@@ -136,7 +139,9 @@ TEST(InstallSequence, EmptyFolderFromExcelOrTheFileSystemFailsBeforeAnyCopy) {
         auto platform = fake.platform();
         EXPECT_THROW(RunInstall(platform, record), SetupError);
         const Calls calls = fake.journal.Calls();
-        EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.find(L"CopyFile") != std::wstring::npos; }), 0);
+        EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                [](const auto& c) { return c.find(L"CopyFile") != std::wstring::npos; }),
+                  0);
         EXPECT_NE(std::find(calls.begin(), calls.end(), L"excel.Quit"), calls.end()) << "Excel left running";
         EXPECT_TRUE(record.filesCopied.empty());
     }
@@ -152,7 +157,8 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
     auto platform = fake.platform();
     EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
     const Calls calls = fake.journal.Calls();
-    const auto firstCopy = std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"ClearAttributes"); });
+    const auto firstCopy =
+        std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"ClearAttributes"); });
     EXPECT_EQ(Calls(calls.begin() + 10, firstCopy),
               (Calls{L"fso.FolderExists " + startup, L"fso.FolderExists " + excel,
                      L"fso.FolderExists C:\\Users\\ann\\AppData\\Roaming\\Microsoft", L"fso.CreateFolder " + excel,
@@ -189,28 +195,34 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
         bool ended;     // the kit's own Excel was ended
     } cases[] = {
         {"busy for 4 s at first", [](MachineState& s) { s.excelBusyFor = 4s; }, nullptr, 0, nullptr, 3, true, false},
-        {"refusing its creation", [](MachineState& s) { s.creationRefusals = 1; }, L"CreateObject",
-         kRetryLater, nullptr, 0, false, true},
+        {"refusing its creation", [](MachineState& s) { s.creationRefusals = 1; }, L"CreateObject", kRetryLater,
+         nullptr, 0, false, true},
         {"busy beyond the minute", [](MachineState& s) { s.excelBusyFor = 10min; }, L"Hwnd", kCallRejected,
          L"excel.Hwnd", 0, true, true},
         {"silent at its start", [](MachineState& s) { s.excelSilentIn = L"CreateObject"; }, L"Start excel.application",
          kNoAnswer, L"CreateObject excel.application", 0, false, true},
-        {"silent in StartupPath", [](MachineState& s) { s.excelSilentIn = L"StartupPath"; }, L"StartupPath",
-         kNoAnswer, L"excel.StartupPath", 0, true, true},
-        {"silent in StartupPath, its window unnamed", [](MachineState& s) {
+        {"silent in StartupPath", [](MachineState& s) { s.excelSilentIn = L"StartupPath"; }, L"StartupPath", kNoAnswer,
+         L"excel.StartupPath", 0, true, true},
+        {"silent in StartupPath, its window unnamed",
+         [](MachineState& s) {
              s.excelSilentIn = L"StartupPath";
              s.excelNamesItsWindow = false;
-         }, L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, true, true},
+         },
+         L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, true, true},
         {"silent in Quit", [](MachineState& s) { s.excelSilentIn = L"Quit"; }, L"Quit", kNoAnswer, L"excel.Quit", 3,
          true, true},
-        {"silent in Quit when a window fails", [](MachineState& s) {
+        {"silent in Quit when a window fails",
+         [](MachineState& s) {
              s.excelSilentIn = L"Quit";
              s.windowFailsAt = 1500ms;
-         }, L"WindowProc", 0, nullptr, 3, true, true},
-        {"silent for good", [](MachineState& s) {
+         },
+         L"WindowProc", 0, nullptr, 3, true, true},
+        {"silent for good",
+         [](MachineState& s) {
              s.excelSilentIn = L"StartupPath";
              s.silentCallReturnsWhenEnded = false;
-         }, L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, false, true},
+         },
+         L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -245,7 +257,10 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
             const auto waited = *fake.journal.TimeOf(L"End process 1") - *fake.journal.TimeOf(c.unanswered);
             EXPECT_LE(waited, kExcelAnswerTime);
             EXPECT_GT(waited, kExcelAnswerTime - kBusyRetryPause - 1ms);
-            EXPECT_EQ(std::count_if(ended, calls.end(), [](const auto& call) { return call.starts_with(L"excel.") && call != L"excel.Release"; }), 0);
+            EXPECT_EQ(
+                std::count_if(ended, calls.end(),
+                              [](const auto& call) { return call.starts_with(L"excel.") && call != L"excel.Release"; }),
+                0);
         }
         EXPECT_EQ(Count(calls, L"excel.Release"), c.released ? 1 : 0);
         EXPECT_EQ(Count(calls, L"fso.Release"), Count(calls, L"CreateObject Scripting.FileSystemObject"));
@@ -263,7 +278,8 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
     const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\";
     const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
     const std::wstring zip = L"C:\\Users\\ann\\AppData\\Local\\Temp\\Temp1_QuenzoHalvorn.zip";
-    const auto markIsStuck = std::find(kFullInstall.begin(), kFullInstall.end(), L"RemoveStream Zone.Identifier " + help);
+    const auto markIsStuck =
+        std::find(kFullInstall.begin(), kFullInstall.end(), L"RemoveStream Zone.Identifier " + help);
     const struct {
         const char* name;
         std::function<void(MachineState&, fake::Journal&)> medium;
@@ -271,7 +287,8 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
         const wchar_t* failedOn;
         std::size_t copies;
     } cases[] = {
-        {"downloaded, from a disc, over hidden and read-only copies", [&](MachineState& s, fake::Journal&) {
+        {"downloaded, from a disc, over hidden and read-only copies",
+         [&](MachineState& s, fake::Journal&) {
              for (const wchar_t* name : {L"QZ Macro.xls", L"QZ Function.xla", L"QuenzoHalvorn.chm"}) {
                  s.markedFiles.insert(L"E:\\Setup\\" + std::wstring(name));
                  s.attributes[L"E:\\Setup\\" + std::wstring(name)] = kReadOnlyAttribute;
@@ -279,20 +296,26 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
              s.existingFiles = {help, startup + L"QZ Macro.xls"};
              s.attributes[help] = kReadOnlyAttribute | kHiddenAttribute;
              s.attributes[startup + L"QZ Macro.xls"] = kReadOnlyAttribute;
-         }, std::nullopt, nullptr, 3},
+         },
+         std::nullopt, nullptr, 3},
         {"a copy held open", [&](MachineState& s, fake::Journal&) { s.filesInUse = {help}; }, FailureKind::InUse,
          L"QuenzoHalvorn.chm", 2},
-        {"run from inside a zip", [&](MachineState& s, fake::Journal&) {
+        {"run from inside a zip",
+         [&](MachineState& s, fake::Journal&) {
              s.programFolder = zip;
              s.missingSources = {zip + L"\\QZ Macro.xls"};
-         }, FailureKind::NotExtracted, L"QZ Macro.xls", 0},
-        {"a medium without its files", [&](MachineState& s, fake::Journal&) { s.missingSources = {L"E:\\Setup\\QZ Macro.xls"}; },
+         },
+         FailureKind::NotExtracted, L"QZ Macro.xls", 0},
+        {"a medium without its files",
+         [&](MachineState& s, fake::Journal&) { s.missingSources = {L"E:\\Setup\\QZ Macro.xls"}; },
          FailureKind::NotOnMedium, L"QZ Macro.xls", 0},
         {"no scripting runtime", [&](MachineState& s, fake::Journal&) { s.scriptingRuntimeMissing = true; },
          FailureKind::NoScriptingRuntime, L"", 0},
-        {"a mark that cannot be removed", [&](MachineState&, fake::Journal& j) {
+        {"a mark that cannot be removed",
+         [&](MachineState&, fake::Journal& j) {
              j.failAt = static_cast<std::size_t>(markIsStuck - kFullInstall.begin());
-         }, FailureKind::Other, L"QuenzoHalvorn.chm", 3},
+         },
+         FailureKind::Other, L"QuenzoHalvorn.chm", 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -345,7 +368,8 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     }
     const std::wstring help = SwitchesHelp(L"/silent");
     EXPECT_TRUE(help.starts_with(L"Unknown argument: /silent"));
-    for (const int code : {0, 1, 2, 3, 4, 5, 87}) EXPECT_NE(help.find(L"    " + std::to_wstring(code) + L"    "), std::wstring::npos);
+    for (const int code : {0, 1, 2, 3, 4, 5, 87})
+        EXPECT_NE(help.find(L"    " + std::to_wstring(code) + L"    "), std::wstring::npos);
 }
 
 // Runs for administrators. With nobody at the desk (/quiet): nothing is shown, no pause is made,
@@ -360,7 +384,7 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
         bool excelRuns;
         bool otherAccount;
         std::optional<Outcome> outcome;  // none: ExcelRunsUnattended
-        std::size_t installed;  // files installed, and removed
+        std::size_t installed;           // files installed, and removed
         std::size_t removed;
     } cases[] = {
         {"quiet", true, false, false, Outcome::Completed, 3, 1},
@@ -388,14 +412,19 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
             }
             const Calls calls = fake.journal.Calls();
             if (c.quiet) {
-                EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& call) { return call.starts_with(L"Show"); }), 0);
+                EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                        [](const auto& call) { return call.starts_with(L"Show"); }),
+                          0);
                 EXPECT_EQ(fake.journal.clock, 0ms) << "a pause with nobody to see it";
             }
             EXPECT_EQ(Count(calls, L"CreateObject excel.application"), c.outcome == Outcome::Completed ? 1 : 0);
             if (c.otherAccount) {
-                EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& call) {
-                              return call.find(L"excel") != std::wstring::npos || call.find(L"XLMAIN") != std::wstring::npos;
-                          }), 0);
+                EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                        [](const auto& call) {
+                                            return call.find(L"excel") != std::wstring::npos ||
+                                                   call.find(L"XLMAIN") != std::wstring::npos;
+                                        }),
+                          0);
                 EXPECT_EQ(installing ? record.filesCopied : record.filesDeleted, (Calls{help}));
                 EXPECT_EQ(Count(calls, L"fso.Release"), 1);
                 EXPECT_EQ(Count(calls, L"folder.Release"), 1);

@@ -78,7 +78,8 @@ TEST(UninstallSequence, DeletesOnlyTheFilesThatExist) {
     RunRecord record;
     EXPECT_EQ(Uninstall(fake, record), Outcome::Completed);
     const Calls calls = fake.journal.Calls();
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.rfind(L"fso.DeleteFile", 0) == 0; }), 1);
+    EXPECT_EQ(
+        std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.rfind(L"fso.DeleteFile", 0) == 0; }), 1);
     EXPECT_EQ(record.filesDeleted, (Calls{kHelp}));
     EXPECT_EQ(fake.state().existingFiles.size(), 1u);
     EXPECT_EQ(Calls(fake.logLines.begin() + 3, fake.logLines.begin() + 6),
@@ -124,7 +125,8 @@ TEST(UninstallSequence, ConfirmationComesBeforeTheExcelGuard) {
     RunRecord none;
     EXPECT_EQ(Uninstall(cancelled, none), Outcome::Cancelled);
     const Calls cancelledCalls = cancelled.journal.Calls();
-    EXPECT_EQ(std::find(cancelledCalls.begin(), cancelledCalls.end(), L"CreateObject excel.application"), cancelledCalls.end());
+    EXPECT_EQ(std::find(cancelledCalls.begin(), cancelledCalls.end(), L"CreateObject excel.application"),
+              cancelledCalls.end());
 }
 
 // The uninstaller's Excel is the installer's (see there); here, that its own order holds after

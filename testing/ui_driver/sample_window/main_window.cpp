@@ -35,9 +35,9 @@ void MainWindow::Create(HINSTANCE instance) {
 }
 
 HWND MainWindow::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, ControlId id, Placement place) {
-    HWND control = ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, place.x, place.y, place.width,
-                                     place.height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     instance_, nullptr);
+    HWND control =
+        ::CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, place.x, place.y, place.width,
+                          place.height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (!control) throw std::runtime_error("CreateWindowExW (control) failed");
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     return control;
@@ -70,12 +70,8 @@ void MainWindow::PaintContent(HDC dc) {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            OnCreate();
-            return 0;
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam));
-            return 0;
+        case WM_CREATE: OnCreate(); return 0;
+        case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
         case WM_PAINT: {
             const win32::PaintDc paint(window_);
             PaintContent(paint.get());
@@ -96,11 +92,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 ::ShowWindow(window_, SW_SHOW);
             }
             return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(clicks_);
-            return 0;
-        default:
-            break;
+        case WM_DESTROY: ::PostQuitMessage(clicks_); return 0;
+        default: break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }

@@ -20,7 +20,6 @@ namespace fs = std::filesystem;
 constexpr wchar_t kInUse[] = L"The file is in use by another program";
 constexpr HRESULT kPermissionDenied = static_cast<HRESULT>(0x800A0046);
 
-
 struct DescriptionCase {
     const char* name;
     HRESULT code;
@@ -84,16 +83,18 @@ protected:
 TEST_F(ScriptingRuntime, CopyOntoAHeldFileIsDescribedAsInUse) {
     AutomationPtr fileSystem = objects_.CreateObject(kFileSystemProgramId);
     HeldFile held(installed_);
-    const std::wstring failure =
-        FailureOf([&] { fileSystem->Call(L"CopyFile", {source_.wstring(), target_.wstring() + L"\\", true}); });
+    const std::wstring failure = FailureOf([&] {
+        fileSystem->Call(L"CopyFile", {source_.wstring(), target_.wstring() + L"\\", true});
+    });
     EXPECT_TRUE(Contains(failure, kInUse)) << failure;
 }
 
 TEST_F(ScriptingRuntime, CopyFromAHeldFileIsDescribedAsInUse) {
     AutomationPtr fileSystem = objects_.CreateObject(kFileSystemProgramId);
     HeldFile held(source_);
-    const std::wstring failure =
-        FailureOf([&] { fileSystem->Call(L"CopyFile", {source_.wstring(), target_.wstring() + L"\\", true}); });
+    const std::wstring failure = FailureOf([&] {
+        fileSystem->Call(L"CopyFile", {source_.wstring(), target_.wstring() + L"\\", true});
+    });
     EXPECT_TRUE(Contains(failure, kInUse)) << failure;
 }
 

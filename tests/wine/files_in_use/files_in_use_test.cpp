@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 constexpr wchar_t kInUse[] = L"The file is open in another program.";
 
-
 class FilesInUse : public ::testing::Test {
 protected:
     void SetUp() override { fs::remove(installedHelp_); }

@@ -26,7 +26,8 @@ TEST(Branding, TextsFitTheirFields) {
             TEXTMETRICW metrics{};
             {
                 win32::WindowDc dc(field);
-                win32::SelectObjectGuard font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(field, WM_GETFONT, 0, 0)));
+                win32::SelectObjectGuard font(dc.get(),
+                                              reinterpret_cast<HFONT>(::SendMessageW(field, WM_GETFONT, 0, 0)));
                 ::GetTextMetricsW(dc.get(), &metrics);
             }
             RECT client{};

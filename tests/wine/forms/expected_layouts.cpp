@@ -28,10 +28,10 @@ std::vector<ExpectedControl> Branding(int text2Width, int text2Height) {
     };
 }
 
-const ExpectedControl kOk{L"CommandButton1", 0, Kind::Button, L"", 0, 412, 136, 69, 29, -11, 400, true, 0, true,
-                          true, false, L"Ok"};
-const ExpectedControl kCancel{L"CommandButton2", 0, Kind::Button, L"", 0, 412, 168, 69, 29, -11, 400, true, 0, true,
-                              true, false, L"Cancel"};
+const ExpectedControl kOk{
+    L"CommandButton1", 0, Kind::Button, L"", 0, 412, 136, 69, 29, -11, 400, true, 0, true, true, false, L"Ok"};
+const ExpectedControl kCancel{
+    L"CommandButton2", 0, Kind::Button, L"", 0, 412, 168, 69, 29, -11, 400, true, 0, true, true, false, L"Cancel"};
 
 std::vector<ExpectedControl> Concat(std::vector<ExpectedControl> a, const std::vector<ExpectedControl>& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -42,24 +42,33 @@ std::vector<ExpectedWindow> Build() {
     const auto questionBranding = Branding(381, 53);
     const auto progressBranding = Branding(469, 45);
     const auto progress = [&](Form form, std::wstring_view name, bool icon, std::wstring_view message) {
-        return ExpectedWindow{
-            form, name, 487, 187, true, icon,
-            Concat(progressBranding, {{L"Message", 0, Kind::TextField, L"", 0, 252, 8, 229, 53, -19, 400, true,
-                                       kWindowText, true, true, false, message}})};
+        return ExpectedWindow{form,
+                              name,
+                              487,
+                              187,
+                              true,
+                              icon,
+                              Concat(progressBranding, {{L"Message", 0, Kind::TextField, L"", 0, 252, 8, 229, 53, -19,
+                                                         400, true, kWindowText, true, true, false, message}})};
     };
     std::vector<ExpectedControl> unInstall{kCancel, questionBranding[0], kOk};
     unInstall.insert(unInstall.end(), questionBranding.begin() + 1, questionBranding.end());
-    unInstall.push_back({L"RegisteredTo", 0, Kind::TextField, L"", 0, 252, 8, 229, 53, -11, 400, true, kMenuText,
-                         false, true, false,
+    unInstall.push_back({L"RegisteredTo", 0, Kind::TextField, L"", 0, 252, 8, 229, 53, -11, 400, true, kMenuText, false,
+                         true, false,
                          L"Uninstall Quenzo Halvorn! Caution: if you \r\ninstalled the Quenzo menu, you need to "
                          L"first \r\nrun macro DeleteQuenzoFromToolsMenu.\r\n"});
     return {
-        {Form::Form1, L"Form1", 231, 59, false, true,
+        {Form::Form1,
+         L"Form1",
+         231,
+         59,
+         false,
+         true,
          {{L"Logo", 0, Kind::PictureBox, L"", 0, 4, 4, 225, 52, 0, 0, false, 0, true, false, true, L""}}},
         {Form::ExitExcel, L"ExitExcel", 487, 205, true, false,
          Concat(Concat({kOk, kCancel}, questionBranding),
-                {{L"RegisteredTo", 0, Kind::TextField, L"", 0, 252, 8, 229, 53, -21, 700, true, kWindowText, true,
-                  true, false, L"Please close Excel!\r\n"}})},
+                {{L"RegisteredTo", 0, Kind::TextField, L"", 0, 252, 8, 229, 53, -21, 700, true, kWindowText, true, true,
+                  false, L"Please close Excel!\r\n"}})},
         {Form::UnInstall, L"UnInstall", 487, 205, true, true, unInstall},
         progress(Form::Copying, L"Copying", true, L"Copying files, please wait...\r\n"),
         progress(Form::Deleting, L"Deleting", false, L"Deleting files, please \r\nwait...\r\n"),

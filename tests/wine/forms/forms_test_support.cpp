@@ -19,8 +19,7 @@ WhileModal* g_running = nullptr;
 }  // namespace
 
 std::unique_ptr<forms::Win32Forms> MakeForms(int dpi) {
-    return std::make_unique<forms::Win32Forms>(::GetModuleHandleW(nullptr), kAllForms,
-                                                      forms::LayoutScale(dpi));
+    return std::make_unique<forms::Win32Forms>(::GetModuleHandleW(nullptr), kAllForms, forms::LayoutScale(dpi));
 }
 
 void ShowForInspection(forms::Win32Forms& forms, Form form) {
@@ -98,9 +97,7 @@ void PressKey(WORD virtualKey) {
     ::PostMessageW(focus, WM_KEYUP, virtualKey, static_cast<LPARAM>(1 | (scanCode << 16) | (3u << 30)));
 }
 
-void TypeCharacter(HWND window, wchar_t character) {
-    ::PostMessageW(window, WM_CHAR, character, 1);
-}
+void TypeCharacter(HWND window, wchar_t character) { ::PostMessageW(window, WM_CHAR, character, 1); }
 
 void PumpFor(FormsRuntime& forms, std::chrono::milliseconds duration) {
     const auto deadline = forms.Now() + duration;

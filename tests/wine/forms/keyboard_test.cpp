@@ -131,9 +131,9 @@ TEST_F(KeyboardTest, EnterInATextFieldDoesNothing) {
     for (Form form : {Form::ExitExcel, Form::UnInstall}) {
         HWND message = Control(form, L"RegisteredTo");
         const std::wstring before = WindowText(message);
-        WhileModal script(*forms_, {[message] { ::SetFocus(message); }, [] { PressKey(VK_RETURN); },
-                                    ExpectStillOpen(form),
-                                    [&] { EXPECT_EQ(WindowText(message), before); }, ClickOk(form)});
+        WhileModal script(*forms_,
+                          {[message] { ::SetFocus(message); }, [] { PressKey(VK_RETURN); }, ExpectStillOpen(form),
+                           [&] { EXPECT_EQ(WindowText(message), before); }, ClickOk(form)});
         forms_->Show(form, ShowMode::Modal, Form::Form1);
         EXPECT_EQ(forms_->Tag(form), L"Ok");
         forms_->Unload(form);
@@ -164,8 +164,8 @@ TEST_F(KeyboardTest, UnInstallMessageTakesTypingToNoEffect) {
                                     ::SetFocus(message);
                                     ::SendMessageW(message, EM_SETSEL, 0, 0);
                                 },
-                                [message] { TypeCharacter(message, L'x'); },
-                                [&] { typed = WindowText(message); }, ClickOk(Form::UnInstall)});
+                                [message] { TypeCharacter(message, L'x'); }, [&] { typed = WindowText(message); },
+                                ClickOk(Form::UnInstall)});
     EXPECT_EQ(forms_->Show(Form::UnInstall, ShowMode::Modal, Form::Form1), ModalEnd::Hidden);
     EXPECT_EQ(typed, L"x" + design);
     EXPECT_EQ(forms_->Tag(Form::UnInstall), L"Ok");

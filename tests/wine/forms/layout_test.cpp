@@ -24,9 +24,7 @@ std::string CaseName(const ::testing::TestParamInfo<LayoutCase>& info) {
     return std::string(name.begin(), name.end()) + "At" + std::to_string(info.param.dpi) + "Dpi";
 }
 
-int Scaled(int pixelsAt96, int dpi) {
-    return ::MulDiv(pixelsAt96, dpi, 96);
-}
+int Scaled(int pixelsAt96, int dpi) { return ::MulDiv(pixelsAt96, dpi, 96); }
 
 // Character heights of the three fonts: 8.25, 15.75 and 14.25 pt.
 int FontHeightAt(int heightAt96, int dpi) {
@@ -43,9 +41,7 @@ std::wstring ControlLabel(const ExpectedControl& control) {
     return std::wstring(control.name) + (control.index ? L"(" + std::to_wstring(control.index) + L")" : L"");
 }
 
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 class LayoutTest : public ::testing::TestWithParam<LayoutCase> {
 protected:
@@ -145,9 +141,7 @@ TEST_P(LayoutTest, ControlsHaveTheirKindAndStyle) {
                 EXPECT_EQ(_wcsicmp(ClassName(handle).c_str(), L"Button"), 0);
                 EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON);
                 break;
-            case Kind::PictureBox:
-                EXPECT_EQ(ClassName(handle), L"QhPictureBox");
-                break;
+            case Kind::PictureBox: EXPECT_EQ(ClassName(handle), L"QhPictureBox"); break;
         }
     }
 }

@@ -166,18 +166,21 @@ TEST_F(LifecycleTest, FailureInAWindowProcedureIsNeverLost) {
         std::function<void(forms::Win32Forms&, HWND)> raise;
     } cases[] = {
         // Dispatched by the pump.
-        {"posted, then pumped", [](auto& forms, HWND window) {
+        {"posted, then pumped",
+         [](auto& forms, HWND window) {
              ::PostMessageW(window, kFail, 0, 0);
              forms.PumpEventsUntil(forms.Now() + 2s);
          }},
         // Sent straight to the window procedure, as showing or activating a window does: no
         // pump dispatched it, the next one passes it on.
-        {"sent, then pumped", [](auto& forms, HWND window) {
+        {"sent, then pumped",
+         [](auto& forms, HWND window) {
              ::SendMessageW(window, kFail, 0, 0);
              forms.PumpEventsUntil(forms.Now() + 10ms);
          }},
         // While a dialog is up.
-        {"inside a modal Show", [](auto& forms, HWND window) {
+        {"inside a modal Show",
+         [](auto& forms, HWND window) {
              WhileModal script(forms, {[window] { ::PostMessageW(window, kFail, 0, 0); }});
              forms.Show(Form::ExitExcel, ShowMode::Modal, Form::Form1);
          }},

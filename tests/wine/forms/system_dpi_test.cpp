@@ -54,9 +54,7 @@ std::wstring ChildReportPath() {
     return length > 0 && length < std::size(path) ? std::wstring(path, length) : std::wstring();
 }
 
-bool IsChild() {
-    return !ChildReportPath().empty();
-}
+bool IsChild() { return !ChildReportPath().empty(); }
 
 std::wstring TemporaryReportPath() {
     wchar_t folder[MAX_PATH + 1]{};

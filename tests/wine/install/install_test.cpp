@@ -12,7 +12,6 @@ namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
-
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override { fs::remove(installedHelp_); }
@@ -46,8 +45,8 @@ TEST_F(Installer, FreshInstallCopiesTheThreeFilesUnderTheirNamesAndQuitsExcel) {
 fs::path DownloadMark(const fs::path& file) { return file.wstring() + L":Zone.Identifier"; }
 
 bool HasDownloadMark(const fs::path& file) {
-    win32::UniqueKernelHandle stream(::CreateFileW(DownloadMark(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                   OPEN_EXISTING, 0, nullptr));
+    win32::UniqueKernelHandle stream(
+        ::CreateFileW(DownloadMark(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     return stream.get() != INVALID_HANDLE_VALUE;
 }
 
@@ -75,7 +74,8 @@ TEST_F(Installer, ExistingCopiesAreOverwrittenAndCopiesFromADownloadOrADiscAreTh
         ExpectInstalledFrom(medium, excel_.startupFolder());
         for (const auto& file : installed) {
             EXPECT_FALSE(HasDownloadMark(file)) << file.string();
-            EXPECT_EQ(::GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u) << file.string();
+            EXPECT_EQ(::GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u)
+                << file.string();
         }
     }
     Process uninstaller = StartFromMedium(medium, Program::Uninstaller);
@@ -146,24 +146,32 @@ TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
     medium.RemoveFile(kHelpFile);
     EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet" + logSwitch).c_str()), kFailed);
     const std::string text = logText();
-    const std::vector<std::wstring> lines = {
-        L"Quenzo Halvorn installer 2.0.0.1, account ", L"switches /quiet /log " + log.wstring() + L": started",
-        L"Excel's start-up folder: " + excel_.startupFolder().wstring(),
-        L"Copied " + (medium.folder() / kMacroWorkbook).wstring() + L" to " + (excel_.startupFolder() / kMacroWorkbook).wstring(),
-        L"Excel told to quit", L"Exit code 0", L"Quenzo Halvorn uninstaller 1.0.0.0",
-        L"Removed " + (excel_.startupFolder() / kAddInWorkbook).wstring(), L"/quiet forbids asking", L"Exit code 3",
-        L"Copying QuenzoHalvorn.chm into the Windows Help folder", L"Exit code 1"};
+    const std::vector<std::wstring> lines = {L"Quenzo Halvorn installer 2.0.0.1, account ",
+                                             L"switches /quiet /log " + log.wstring() + L": started",
+                                             L"Excel's start-up folder: " + excel_.startupFolder().wstring(),
+                                             L"Copied " + (medium.folder() / kMacroWorkbook).wstring() + L" to " +
+                                                 (excel_.startupFolder() / kMacroWorkbook).wstring(),
+                                             L"Excel told to quit",
+                                             L"Exit code 0",
+                                             L"Quenzo Halvorn uninstaller 1.0.0.0",
+                                             L"Removed " + (excel_.startupFolder() / kAddInWorkbook).wstring(),
+                                             L"/quiet forbids asking",
+                                             L"Exit code 3",
+                                             L"Copying QuenzoHalvorn.chm into the Windows Help folder",
+                                             L"Exit code 1"};
     for (const std::wstring& line : lines) {
         EXPECT_NE(text.find(Utf8(line)), std::string::npos) << Utf8(line) << " not in\n" << text;
     }
     for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook}) fs::remove(excel_.startupFolder() / name);
     // A log that cannot be written stops the run before anything is done.
-    EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet /log \"" + mediumFolder_.path().wstring() + L"\"").c_str()), kFailed);
+    EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet /log \"" + mediumFolder_.path().wstring() + L"\"").c_str()),
+              kFailed);
     EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
     fs::remove(log);
 
     for (const auto& [switches, exitCode] : {std::pair{L"/?", 0u}, std::pair{L"/install", 87u}}) {
-        Process run = StartProgram(medium.ProgramPath(Program::Installer).wstring(), medium.folder().wstring(), switches);
+        Process run =
+            StartProgram(medium.ProgramPath(Program::Installer).wstring(), medium.folder().wstring(), switches);
         const std::wstring box = ReadAndDismissReport(run);
         EXPECT_TRUE(Contains(box, L"/quiet") && Contains(box, L"87")) << Utf8(box);
         EXPECT_EQ(Contains(box, L"Unknown argument: /install"), exitCode == 87u) << Utf8(box);
@@ -211,7 +219,8 @@ TEST_F(Installer, MissingSourceFileIsReportedEarlierCopiesStayAndExcelQuits) {
         EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
         EXPECT_TRUE(Contains(report, (medium.folder() / kAddInWorkbook).wstring())) << report;
         EXPECT_TRUE(Contains(report, c.why)) << report;
-        EXPECT_TRUE(Contains(report, (excel_.startupFolder() / kMacroWorkbook).wstring())) << "names what is in place: " << report;
+        EXPECT_TRUE(Contains(report, (excel_.startupFolder() / kMacroWorkbook).wstring()))
+            << "names what is in place: " << report;
         EXPECT_EQ(FileNamesIn(excel_.startupFolder()), (std::vector<std::wstring>{kMacroWorkbook}));
         EXPECT_FALSE(fs::exists(installedHelp_));
         EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));
@@ -305,7 +314,9 @@ TEST_F(Installer, ExcelThatIsBusyAtFirstOrSlowToStartIsWaitedFor) {
         std::vector<std::wstring> shown;
     } cases[] = {
         // Both refusals a busy Excel gives.
-        {"busy for its first 4 s", [](StandInSettingsScope& s) { s.SetBusyFor(4s); }, L"refused",
+        {"busy for its first 4 s",
+         [](StandInSettingsScope& s) { s.SetBusyFor(4s); },
+         L"refused",
          {L"0x80010001", L"0x8001010A"}},
         {"5 s to start", [](StandInSettingsScope& s) { s.SetSlowStart(5s); }, L"slow-start", {L"5000 ms"}},
     };
@@ -319,7 +330,8 @@ TEST_F(Installer, ExcelThatIsBusyAtFirstOrSlowToStartIsWaitedFor) {
         Process installer = StartFromMedium(medium, Program::Installer);
         EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
         ExpectInstalledFrom(medium, excel_.startupFolder());
-        for (const auto& part : c.shown) EXPECT_TRUE(AnyContains(excel_.JournalDetails(c.journalEvent), part)) << Utf8(part);
+        for (const auto& part : c.shown)
+            EXPECT_TRUE(AnyContains(excel_.JournalDetails(c.journalEvent), part)) << Utf8(part);
         EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));
         excel_.ExpectNothingLeftRunning();
     }

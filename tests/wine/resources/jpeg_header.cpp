@@ -9,9 +9,7 @@ constexpr std::uint8_t kStartOfImage = 0xD8;
 constexpr std::uint8_t kStartOfScan = 0xDA;
 constexpr std::uint8_t kApp0 = 0xE0;
 
-int BigEndian16(std::span<const std::uint8_t> data, std::size_t at) {
-    return data[at] << 8 | data[at + 1];
-}
+int BigEndian16(std::span<const std::uint8_t> data, std::size_t at) { return data[at] << 8 | data[at + 1]; }
 
 // SOF0 to SOF15, less the three markers in that range that are something else
 // (DHT 0xC4, JPG 0xC8, DAC 0xCC).
@@ -20,9 +18,7 @@ bool IsFrameMarker(std::uint8_t marker) {
 }
 
 // Markers that stand alone, without a length: TEM and RST0 to RST7.
-bool HasNoLength(std::uint8_t marker) {
-    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
-}
+bool HasNoLength(std::uint8_t marker) { return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7); }
 
 }  // namespace
 
@@ -69,8 +65,7 @@ std::optional<JpegHeader> ReadJpegHeader(std::span<const std::uint8_t> data) {
             header.height = BigEndian16(segment, 1);
             header.width = BigEndian16(segment, 3);
             header.components = segment[5];
-        } else if (marker == kApp0 && segment.size() >= 12 &&
-                   std::memcmp(segment.data(), "JFIF", 5) == 0) {
+        } else if (marker == kApp0 && segment.size() >= 12 && std::memcmp(segment.data(), "JFIF", 5) == 0) {
             header.hasJfif = true;
             header.densityUnits = segment[7];
             header.xDensity = BigEndian16(segment, 8);

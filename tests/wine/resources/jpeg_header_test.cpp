@@ -22,8 +22,7 @@ Data Frame(std::uint8_t marker, std::uint8_t components) {
     // 8 bits, 49 rows, 220 columns, then three bytes per component that the reader skips.
     Data frame(10 + 3u * components, 0x11);
     const std::uint8_t start[] = {
-        0xFF, marker, 0x00,      static_cast<std::uint8_t>(8 + 3 * components), 0x08, 0x00, 0x31,
-        0x00, 0xDC,   components};
+        0xFF, marker, 0x00, static_cast<std::uint8_t>(8 + 3 * components), 0x08, 0x00, 0x31, 0x00, 0xDC, components};
     std::copy(std::begin(start), std::end(start), frame.begin());
     return frame;
 }

@@ -26,8 +26,8 @@ using Bytes = std::span<const std::uint8_t>;
 // The build hands over Unix paths; Wine maps them to a drive of its own.
 std::wstring ProgramPath(const char* buildPath) {
     using DosFileName = LPWSTR(CDECL*)(LPCSTR);
-    const auto toDos = reinterpret_cast<DosFileName>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    const auto toDos = reinterpret_cast<DosFileName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
     if (buildPath[0] == '/' && toDos != nullptr) {
         if (LPWSTR dosPath = toDos(buildPath)) {
             std::wstring result(dosPath);
@@ -57,8 +57,7 @@ public:
             return std::nullopt;
         }
         VS_FIXEDFILEINFO info;
-        std::copy(block.begin(), block.begin() + sizeof info,
-                  reinterpret_cast<std::uint8_t*>(&info));
+        std::copy(block.begin(), block.begin() + sizeof info, reinterpret_cast<std::uint8_t*>(&info));
         return info;
     }
 
@@ -68,8 +67,7 @@ public:
             return std::nullopt;
         }
         std::array<WORD, 2> pair{};
-        std::copy(block.begin(), block.begin() + sizeof pair,
-                  reinterpret_cast<std::uint8_t*>(pair.data()));
+        std::copy(block.begin(), block.begin() + sizeof pair, reinterpret_cast<std::uint8_t*>(pair.data()));
         return pair;
     }
 
@@ -105,8 +103,7 @@ private:
 class ResourceFile {
 public:
     explicit ResourceFile(const std::wstring& path)
-        : module_(::LoadLibraryExW(path.c_str(), nullptr,
-                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+        : module_(::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
     explicit ResourceFile(HMODULE self) : self_(self) {}
 
     bool Loaded() const { return Module() != nullptr; }
@@ -219,14 +216,14 @@ TEST_P(ProgramResources, FixedVersionsAreTheProgramsVersion) {
     EXPECT_EQ(fixed->dwProductVersionMS, pack(major, minor));
     EXPECT_EQ(fixed->dwProductVersionLS, pack(build, revision));
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
-    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u)
-        << "a debug or pre-release flag is set";
+    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u) << "a debug or pre-release flag is set";
 }
 
 // On a Remote Desktop server a program without the mark is given a per-user copy of the Windows
 // folder, and the help file would go there.
 TEST_P(ProgramResources, IsMarkedTerminalServerAware) {
-    win32::UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    win32::UniqueKernelHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
     std::array<std::uint8_t, 1024> head{};
     DWORD read = 0;
@@ -249,12 +246,9 @@ TEST_P(ProgramResources, VersionStringsAreUsEnglishUnicode) {
     EXPECT_EQ((*translation)[1], 1200);
 
     const std::pair<const wchar_t*, const wchar_t*> expected[] = {
-        {L"FileVersion", program.versionText},
-        {L"ProductVersion", program.versionText},
-        {L"ProductName", program.productName},
-        {L"FileDescription", program.fileDescription},
-        {L"OriginalFilename", program.originalFilename},
-        {L"InternalName", program.internalName},
+        {L"FileVersion", program.versionText},           {L"ProductVersion", program.versionText},
+        {L"ProductName", program.productName},           {L"FileDescription", program.fileDescription},
+        {L"OriginalFilename", program.originalFilename}, {L"InternalName", program.internalName},
     };
     for (const auto& [name, value] : expected) {
         EXPECT_EQ(record.String(name), std::optional<std::wstring>(value)) << "string " << name;
@@ -295,15 +289,14 @@ TEST_P(ProgramResources, IconsAre32By32With256Colours) {
         std::copy_n(group.begin(), sizeof header, reinterpret_cast<std::uint8_t*>(&header));
         ASSERT_EQ(header.count, 1) << "one image per icon";
         GroupIconEntry entry;
-        std::copy_n(group.begin() + sizeof header, sizeof entry,
-                    reinterpret_cast<std::uint8_t*>(&entry));
+        std::copy_n(group.begin() + sizeof header, sizeof entry, reinterpret_cast<std::uint8_t*>(&entry));
         EXPECT_EQ(entry.width, 32);
         EXPECT_EQ(entry.height, 32);
         EXPECT_EQ(entry.bitCount, 8);
 
         // The image Windows picks for a 32 x 32 icon, as LoadIcon would.
-        const int imageId = ::LookupIconIdFromDirectoryEx(const_cast<PBYTE>(group.data()), TRUE, 32,
-                                                          32, LR_DEFAULTCOLOR);
+        const int imageId =
+            ::LookupIconIdFromDirectoryEx(const_cast<PBYTE>(group.data()), TRUE, 32, 32, LR_DEFAULTCOLOR);
         ASSERT_EQ(imageId, entry.iconId);
         const Bytes image = file.Find(RT_ICON, imageId);
         ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
@@ -324,23 +317,21 @@ TEST_P(ProgramResources, IconsAre32By32With256Colours) {
             return (image[row + static_cast<std::size_t>(x / 8)] >> (7 - x % 8) & 1) != 0;
         };
         if (icon.transparentOutsideCircle) {
-            for (const auto& [x, y] :
-                 {std::pair{0, 0}, std::pair{31, 0}, std::pair{0, 31}, std::pair{31, 31}}) {
+            for (const auto& [x, y] : {std::pair{0, 0}, std::pair{31, 0}, std::pair{0, 31}, std::pair{31, 31}}) {
                 EXPECT_TRUE(transparent(x, y)) << "corner " << x << "," << y;
             }
-            for (const auto& [x, y] :
-                 {std::pair{16, 16}, std::pair{16, 2}, std::pair{2, 16}, std::pair{29, 16}}) {
+            for (const auto& [x, y] : {std::pair{16, 16}, std::pair{16, 2}, std::pair{2, 16}, std::pair{29, 16}}) {
                 EXPECT_FALSE(transparent(x, y)) << "inside the sphere at " << x << "," << y;
             }
         } else {
-            EXPECT_TRUE(std::all_of(image.begin() + static_cast<std::ptrdiff_t>(maskOffset),
-                                    image.end(), [](std::uint8_t bits) { return bits == 0; }))
+            EXPECT_TRUE(std::all_of(image.begin() + static_cast<std::ptrdiff_t>(maskOffset), image.end(),
+                                    [](std::uint8_t bits) { return bits == 0; }))
                 << "the mask lets the background through";
         }
 
-        const win32::UniqueIcon loaded(::CreateIconFromResourceEx(
-            const_cast<PBYTE>(image.data()), static_cast<DWORD>(image.size()), TRUE, 0x00030000, 32,
-            32, LR_DEFAULTCOLOR));
+        const win32::UniqueIcon loaded(::CreateIconFromResourceEx(const_cast<PBYTE>(image.data()),
+                                                                  static_cast<DWORD>(image.size()), TRUE, 0x00030000,
+                                                                  32, 32, LR_DEFAULTCOLOR));
         EXPECT_TRUE(loaded) << "Windows does not accept the icon image";
     }
 }

@@ -20,7 +20,8 @@ std::wstring ModulePath(HMODULE module) {
 
 void LeaveMarker(HMODULE self) {
     const std::wstring marker = ModulePath(self) + L".loaded";
-    HANDLE file = ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     const std::wstring loader = ModulePath(nullptr);
     DWORD written = 0;

@@ -37,7 +37,6 @@ namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
-
 // load_by_name's exit codes.
 constexpr DWORD kFromSystemFolder = 0;
 constexpr DWORD kNotLoaded = 2;
@@ -51,7 +50,8 @@ fs::path PlantedDll() { return WinePathFromUnix(L"" QH_PLANTED_DLL_PATH); }
 fs::path LoadByName() { return WinePathFromUnix(L"" QH_LOAD_BY_NAME_PATH); }
 
 std::wstring Lower(std::wstring text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(::towlower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(::towlower(c)); });
     return text;
 }
 

@@ -48,11 +48,12 @@ TEST(FormsSoak, EveryWindowShownAndUnloadedAHundredTimesHoldsNoMore) {
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
 
     const GuiResourceCounts after = GuiResources(::GetCurrentProcess());
-    std::printf("%d rounds in %lld ms; windows %lu -> %lu, GDI objects %lu -> %lu, USER objects %lu -> %lu, "
-                "committed memory %zu -> %zu KB\n",
-                kRounds, static_cast<long long>(took.count()), before.windows, after.windows, before.gdiObjects,
-                after.gdiObjects, before.userObjects, after.userObjects, static_cast<std::size_t>(memory / 1024),
-                static_cast<std::size_t>(CommittedBytes() / 1024));
+    std::printf(
+        "%d rounds in %lld ms; windows %lu -> %lu, GDI objects %lu -> %lu, USER objects %lu -> %lu, "
+        "committed memory %zu -> %zu KB\n",
+        kRounds, static_cast<long long>(took.count()), before.windows, after.windows, before.gdiObjects,
+        after.gdiObjects, before.userObjects, after.userObjects, static_cast<std::size_t>(memory / 1024),
+        static_cast<std::size_t>(CommittedBytes() / 1024));
     EXPECT_EQ(after.windows, before.windows);
     EXPECT_LE(after.gdiObjects, before.gdiObjects);
 }

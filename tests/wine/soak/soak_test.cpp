@@ -17,7 +17,6 @@ namespace fs = std::filesystem;
 
 constexpr int kCycles = 5;
 
-
 // Every Excel instance of the run has ended, and its hidden window with it.
 bool NothingLeftRunning(const ExcelBench& excel) {
     return InstancesLeftRunning(excel.settings.journal()) == 0 && WaitUntilNoExcelWindow(10s);

@@ -67,8 +67,7 @@ DWORD RunStandIn(const std::wstring& argument) {
     win32::UniqueKernelHandle thread(started.hThread);
     if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.get(), 1);
-        ADD_FAILURE() << "the stand-in did not finish " << ToUtf8(argument)
-                      << " within 30 s";
+        ADD_FAILURE() << "the stand-in did not finish " << ToUtf8(argument) << " within 30 s";
         return ~DWORD{0};
     }
     DWORD exitCode = 0;
@@ -161,9 +160,8 @@ TEST_F(StandInExcelTest, RoundTripReportsTheDefaultFolderQuitsAndJournalsEachSte
     EXPECT_TRUE(WaitForProcessEnd(processId, kEndTimeout)) << "the instance still runs 10 s after its release";
     EXPECT_TRUE(WaitUntilNoExcelWindow(kEndTimeout)) << "the XLMAIN window is still there 10 s after Quit";
     const auto ended = Clock::now();
-    EXPECT_EQ(EventsOf(processId), (std::vector<std::wstring>{L"started automation", L"call Hwnd",
-                                                               L"call StartupPath", L"call Quit", L"quit",
-                                                               L"ended"}));
+    EXPECT_EQ(EventsOf(processId), (std::vector<std::wstring>{L"started automation", L"call Hwnd", L"call StartupPath",
+                                                              L"call Quit", L"quit", L"ended"}));
 
     const auto ms = [](auto duration) {
         return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count());
@@ -186,8 +184,11 @@ TEST_F(StandInExcelTest, MemberNamesIgnoreLetterCaseAndTheJournalKeepsTheCallers
     const struct {
         const wchar_t* name;
         DISPID expected;
-    } cases[] = {{L"startuppath", startupId}, {L"STARTUPPATH", startupId}, {L"sTaRtUpPaTh", startupId},
-                 {L"quit", quitId},           {L"QUIT", quitId}};
+    } cases[] = {{L"startuppath", startupId},
+                 {L"STARTUPPATH", startupId},
+                 {L"sTaRtUpPaTh", startupId},
+                 {L"quit", quitId},
+                 {L"QUIT", quitId}};
     for (const auto& testCase : cases) {
         const auto [hr, id] = MemberId(*excel, testCase.name);
         EXPECT_EQ(hr, S_OK) << ToUtf8(testCase.name);
@@ -200,8 +201,8 @@ TEST_F(StandInExcelTest, MemberNamesIgnoreLetterCaseAndTheJournalKeepsTheCallers
     EXPECT_EQ(CallMethod(*excel, L"QUIT"), S_OK);
     excel.reset();
     EXPECT_TRUE(WaitForProcessEnd(processId, kEndTimeout));
-    EXPECT_EQ(EventsOf(processId), (std::vector<std::wstring>{L"started automation", L"call startuppath",
-                                                               L"call QUIT", L"quit", L"ended"}));
+    EXPECT_EQ(EventsOf(processId),
+              (std::vector<std::wstring>{L"started automation", L"call startuppath", L"call QUIT", L"quit", L"ended"}));
 }
 
 TEST_F(StandInExcelTest, UnknownNamesAreRefusedAndJournalled) {
@@ -251,9 +252,9 @@ TEST_F(StandInExcelTest, StartupPathIsReadOnlyAndAcceptsTheWaysScriptsReadIt) {
     (*newValue.get()).bstrVal = ::SysAllocString(L"C:\\elsewhere");
     DISPID putId = DISPID_PROPERTYPUT;
     DISPPARAMS put{newValue.get(), &putId, 1, 1};
-    EXPECT_EQ(excel->Invoke(startupId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr,
-                            nullptr),
-              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(
+        excel->Invoke(startupId, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+        DISP_E_MEMBERNOTFOUND);
 
     // Visual Basic's late binding calls a method without a result as method-or-get.
     EXPECT_EQ(CallMethod(*excel, L"Quit", DISPATCH_METHOD | DISPATCH_PROPERTYGET), S_OK);
@@ -270,7 +271,8 @@ TEST_F(StandInExcelTest, ConfiguredStartupPathIsReturnedExactlyAndCreated) {
         std::wstring mustExist;  // empty: the text alone is checked
     } cases[] = {
         {base + L"\\trailing\\", base + L"\\trailing"},
-        {base + L"\\Z\u00fcrich \u00c6r\u00f8 \u65e5\u672c\\XLSTART", base + L"\\Z\u00fcrich \u00c6r\u00f8 \u65e5\u672c\\XLSTART"},
+        {base + L"\\Z\u00fcrich \u00c6r\u00f8 \u65e5\u672c\\XLSTART",
+         base + L"\\Z\u00fcrich \u00c6r\u00f8 \u65e5\u672c\\XLSTART"},
         {base + L"\\one\\two\\three", base + L"\\one\\two\\three"},
         {L"C:\\", L"C:\\"},
         // A drive that does not exist cannot be created; the text still comes back as it is.
@@ -287,8 +289,7 @@ TEST_F(StandInExcelTest, ConfiguredStartupPathIsReturnedExactlyAndCreated) {
         EXPECT_EQ(hr, S_OK);
         EXPECT_EQ(folder, testCase.setting);
         if (!testCase.mustExist.empty()) {
-            EXPECT_TRUE(IsFolder(testCase.mustExist))
-                << ToUtf8(testCase.mustExist) << " was not created";
+            EXPECT_TRUE(IsFolder(testCase.mustExist)) << ToUtf8(testCase.mustExist) << " was not created";
         }
     }
     EXPECT_EQ(CallMethod(*excel, L"Quit"), S_OK);
@@ -378,8 +379,7 @@ TEST_F(StandInExcelTest, ReleasingWithoutQuitLeavesTheInstanceRunning) {
     // Closing its window is how a test gets rid of a forgotten instance.
     EXPECT_EQ(EndLeftoverInstances(settings_.journal()), 1u);
     EXPECT_TRUE(WaitForProcessEnd(processId, kEndTimeout));
-    EXPECT_EQ(EventsOf(processId),
-              (std::vector<std::wstring>{L"started automation", L"call StartupPath", L"ended"}));
+    EXPECT_EQ(EventsOf(processId), (std::vector<std::wstring>{L"started automation", L"call StartupPath", L"ended"}));
 }
 
 TEST_F(StandInExcelTest, UsersExcelShowsItsWindowAndEndsWhenItIsClosed) {

@@ -86,9 +86,7 @@ Medium::~Medium() {
     for (const auto& file : made_) fs::remove(file, ignored);
 }
 
-fs::path Medium::ProgramPath(Program program) const {
-    return folder_ / BuiltProgram(program).filename();
-}
+fs::path Medium::ProgramPath(Program program) const { return folder_ / BuiltProgram(program).filename(); }
 
 void Medium::RemoveFile(const std::wstring& fileName) const { fs::remove(folder_ / fileName); }
 
@@ -223,7 +221,8 @@ std::wstring DismissReport(HWND box) {
 std::vector<std::wstring> FileNamesIn(const fs::path& folder) {
     std::vector<std::wstring> names;
     std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(folder, ignored)) names.push_back(entry.path().filename().wstring());
+    for (const auto& entry : fs::directory_iterator(folder, ignored))
+        names.push_back(entry.path().filename().wstring());
     std::sort(names.begin(), names.end());
     return names;
 }

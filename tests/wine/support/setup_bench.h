@@ -23,7 +23,9 @@ inline constexpr wchar_t kHelpFile[] = L"QuenzoHalvorn.chm";
 
 enum class Program { Installer, Uninstaller };
 
-inline bool Contains(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+inline bool Contains(const std::wstring& text, const std::wstring& part) {
+    return text.find(part) != std::wstring::npos;
+}
 
 // How long a whole run may take, and how the programs end.
 inline constexpr auto kRunTimeout = 30s;

@@ -41,8 +41,7 @@ TEST_P(Checksums, MatchZlibReferenceValues) {
     EXPECT_EQ(Adler32(c.input), c.adler32);
 }
 
-INSTANTIATE_TEST_SUITE_P(PngWriter, Checksums, ::testing::ValuesIn(kChecksumCases),
-                         CaseName{});
+INSTANTIATE_TEST_SUITE_P(PngWriter, Checksums, ::testing::ValuesIn(kChecksumCases), CaseName{});
 
 TEST(PngWriter, CrcCanBeComputedInPieces) {
     const auto whole = Bytes("123456789");
@@ -61,8 +60,8 @@ struct ImageCase {
 // The stored deflate blocks hold at most 65535 bytes; the filtered rows take (3 * width + 1) * height.
 const ImageCase kImageCases[] = {
     {"one_pixel", 1, 1},
-    {"exactly_one_full_block", 28, 771},   // 85 * 771 = 65535
-    {"one_byte_past_a_block", 1, 16384},   // 4 * 16384 = 65536
+    {"exactly_one_full_block", 28, 771},  // 85 * 771 = 65535
+    {"one_byte_past_a_block", 1, 16384},  // 4 * 16384 = 65536
     {"several_blocks", 300, 250},
 };
 
@@ -93,8 +92,7 @@ TEST_P(PngRoundTrip, SystemDecoderReadsBackTheSamePixels) {
     EXPECT_TRUE(decoded.rgb == rgb) << "decoded pixels differ from the encoded ones";
 }
 
-INSTANTIATE_TEST_SUITE_P(PngWriter, PngRoundTrip, ::testing::ValuesIn(kImageCases),
-                         CaseName{});
+INSTANTIATE_TEST_SUITE_P(PngWriter, PngRoundTrip, ::testing::ValuesIn(kImageCases), CaseName{});
 
 TEST(PngWriter, RejectsPixelCountsThatDoNotFitTheSize) {
     const std::vector<std::uint8_t> sixPixels(18);

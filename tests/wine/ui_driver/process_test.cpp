@@ -65,7 +65,8 @@ TEST(StartProgram, WorkingFolderIsTheGivenOne) {
     // The sample itself cannot report its folder; a command interpreter can.
     TempFile marker(L"cwd.txt");
     const auto folder = std::filesystem::temp_directory_path().wstring();
-    Process process = StartProgram(L"C:\\windows\\system32\\cmd.exe", folder, L"/c cd > \"" + marker.Path().wstring() + L"\"");
+    Process process =
+        StartProgram(L"C:\\windows\\system32\\cmd.exe", folder, L"/c cd > \"" + marker.Path().wstring() + L"\"");
     EXPECT_EQ(WaitForExit(process), 0U);
     const auto bytes = ReadFileBytes(marker.Path());
     std::string written(bytes.begin(), bytes.end());

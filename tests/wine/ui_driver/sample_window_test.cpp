@@ -185,11 +185,11 @@ TEST_P(SampleWindowKeyboard, TypingChangesTheEditableFieldOnly) {
     EXPECT_EQ(ControlText(editable), L"Typed \u00e4 text");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Driver, SampleWindowKeyboard,
-    ::testing::Values(KeyboardMethod{"posted_messages", PostKey, PostText},
-                      KeyboardMethod{"injected_input", [](HWND w, WORD key) { InjectKeys(w, {key}); }, InjectText}),
-    CaseName{});
+INSTANTIATE_TEST_SUITE_P(Driver, SampleWindowKeyboard,
+                         ::testing::Values(KeyboardMethod{"posted_messages", PostKey, PostText},
+                                           KeyboardMethod{"injected_input",
+                                                          [](HWND w, WORD key) { InjectKeys(w, {key}); }, InjectText}),
+                         CaseName{});
 
 TEST_F(SampleWindow, ShiftTabFromInjectedInputMovesTheFocusBack) {
     BringToForeground(main_);
@@ -211,8 +211,10 @@ TEST_F(SampleWindow, ScreenshotIsAPngOfTheWholeWindowAsOnScreen) {
     ASSERT_EQ(chunks.front().type, "IHDR");
     const auto& ihdr = chunks.front().data;
     ASSERT_GE(ihdr.size(), 8U);
-    EXPECT_EQ(std::uint32_t{ihdr[0]} << 24 | std::uint32_t{ihdr[1]} << 16 | std::uint32_t{ihdr[2]} << 8 | ihdr[3], width);
-    EXPECT_EQ(std::uint32_t{ihdr[4]} << 24 | std::uint32_t{ihdr[5]} << 16 | std::uint32_t{ihdr[6]} << 8 | ihdr[7], height);
+    EXPECT_EQ(std::uint32_t{ihdr[0]} << 24 | std::uint32_t{ihdr[1]} << 16 | std::uint32_t{ihdr[2]} << 8 | ihdr[3],
+              width);
+    EXPECT_EQ(std::uint32_t{ihdr[4]} << 24 | std::uint32_t{ihdr[5]} << 16 | std::uint32_t{ihdr[6]} << 8 | ihdr[7],
+              height);
     for (const auto& chunk : chunks) {
         const std::vector<std::uint8_t> type(chunk.type.begin(), chunk.type.end());
         EXPECT_EQ(chunk.storedCrc, Crc32(chunk.data, Crc32(type))) << chunk.type;
@@ -230,10 +232,12 @@ TEST_F(SampleWindow, ScreenshotIsAPngOfTheWholeWindowAsOnScreen) {
         const std::size_t at = (y * width + x) * 3;
         return RGB(image.rgb.at(at), image.rgb.at(at + 1), image.rgb.at(at + 2));
     };
-    EXPECT_EQ(pixel((sample::kMarker.left + sample::kMarker.right) / 2, (sample::kMarker.top + sample::kMarker.bottom) / 2),
-              sample::kMarkerColour);
+    EXPECT_EQ(
+        pixel((sample::kMarker.left + sample::kMarker.right) / 2, (sample::kMarker.top + sample::kMarker.bottom) / 2),
+        sample::kMarkerColour);
     EXPECT_EQ(pixel(sample::kMainClientSize.cx - 2, sample::kMainClientSize.cy - 2), ::GetSysColor(COLOR_BTNFACE));
-    EXPECT_NE(pixel(sample::kMainClientSize.cx / 2, -5), ::GetSysColor(COLOR_BTNFACE)) << "the title bar is in the picture";
+    EXPECT_NE(pixel(sample::kMainClientSize.cx / 2, -5), ::GetSysColor(COLOR_BTNFACE))
+        << "the title bar is in the picture";
 }
 
 struct TimeoutCase {
@@ -277,8 +281,7 @@ TEST_P(SampleWindowTimeouts, FailWithinTheirBoundNamingWhatWasAwaited) {
     EXPECT_LT(waited, c.bound + 1500ms);
 }
 
-INSTANTIATE_TEST_SUITE_P(Driver, SampleWindowTimeouts, ::testing::ValuesIn(kTimeouts),
-                         CaseName{});
+INSTANTIATE_TEST_SUITE_P(Driver, SampleWindowTimeouts, ::testing::ValuesIn(kTimeouts), CaseName{});
 
 TEST_F(SampleWindow, ResourceCountsFollowTheWindowsOfTheProcess) {
     const GuiResourceCounts before = GuiResources(process_.Handle());

@@ -15,7 +15,6 @@ namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
-
 const std::vector<std::wstring> kOneRun = {L"Hwnd", L"StartupPath", L"Quit"};
 
 // Read line by line rather than parsed: the stand-in may be half-way through writing a line.
@@ -200,7 +199,8 @@ TEST_F(Uninstaller, RunningItTwiceIsHarmless) {
     ExpectQuietCompletion(RunConfirmed());
     ExpectNoneLeft();
     EXPECT_EQ(Snapshot(excel_.startupFolder()), startupBefore);
-    EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit", L"Hwnd", L"StartupPath", L"Quit"}));
+    EXPECT_EQ(excel_.MembersCalled(),
+              (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit", L"Hwnd", L"StartupPath", L"Quit"}));
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 2u);
     excel_.ExpectNothingLeftRunning();
 }
@@ -373,7 +373,8 @@ TEST_F(Uninstaller, InstallThenUninstallLeavesTheMachineAsItWas) {
     ExpectQuietCompletion(RunConfirmed());
     EXPECT_EQ(Snapshot(excel_.startupFolder()), startupBefore);
     EXPECT_EQ(Snapshot(HelpFolder()), helpBefore);
-    EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit", L"Hwnd", L"StartupPath", L"Quit"}));
+    EXPECT_EQ(excel_.MembersCalled(),
+              (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit", L"Hwnd", L"StartupPath", L"Quit"}));
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 2u);
     excel_.ExpectNothingLeftRunning();
 }
