@@ -83,6 +83,14 @@ TEST_F(KeyboardTest, TabVisitsButtonsLogoAndMessageAndSkipsTheTextsOfTheBranding
         for (std::size_t i = 0; i < visited.size(); ++i) EXPECT_EQ(visited[i], Control(c.form, c.afterEachTab[i])) << i;
         forms_->Unload(c.form);
     }
+    // Clicked into, a framed text field passes Tab on too: its frame hands the request up.
+    HWND framed = Control(Form::ExitExcel, L"Text1", 1);
+    HWND afterTab = framed;
+    WhileModal script(*forms_, {[&] { ::SetFocus(framed); }, [] { PressKey(VK_TAB); }, [&] { afterTab = ::GetFocus(); },
+                                ClickOk(Form::ExitExcel)});
+    forms_->Show(Form::ExitExcel, ShowMode::Modal, Form::Form1);
+    EXPECT_NE(afterTab, framed);
+    EXPECT_TRUE(::IsChild(forms_->WindowOf(Form::ExitExcel), afterTab));
 }
 
 TEST_F(KeyboardTest, EscapeNeitherAnswersNorCloses) {
