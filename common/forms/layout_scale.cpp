@@ -21,15 +21,14 @@ FontMeasures MeasureDialogFont(HDC screen, int characterHeight) {
                                                   ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
     win32::ThrowLastErrorIfNull(created.get(), L"CreateFontW", face);
-    const HGDIOBJ previous = ::SelectObject(screen, created.get());
+    const win32::SelectObjectGuard selected(screen, created.get());
     TEXTMETRICW metrics{};
     SIZE alphabet{};
     constexpr std::wstring_view kAlphabet = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    const bool measured =
-        ::GetTextMetricsW(screen, &metrics) &&
-        ::GetTextExtentPoint32W(screen, kAlphabet.data(), static_cast<int>(kAlphabet.size()), &alphabet);
-    ::SelectObject(screen, previous);
-    if (!measured) win32::ThrowLastError(L"GetTextMetricsW", face);
+    if (!::GetTextMetricsW(screen, &metrics) ||
+        !::GetTextExtentPoint32W(screen, kAlphabet.data(), static_cast<int>(kAlphabet.size()), &alphabet)) {
+        win32::ThrowLastError(L"GetTextMetricsW", face);
+    }
     return {metrics.tmHeight, alphabet.cx};
 }
 

@@ -15,10 +15,7 @@ namespace qh::program {
 FileRunLog::FileRunLog(const std::wstring& path)
     : file_(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                           nullptr)) {
-    if (file_.get() == INVALID_HANDLE_VALUE) {
-        file_.release();
-        win32::ThrowLastError(L"CreateFileW", path);
-    }
+    if (!file_) win32::ThrowLastError(L"CreateFileW", path);
 }
 
 void FileRunLog::Step(std::wstring_view what) noexcept {
@@ -49,7 +46,8 @@ std::wstring OwnVersion() {
     const auto* bytes = loaded ? static_cast<const std::uint8_t*>(::LockResource(loaded)) : nullptr;
     if (!bytes) return {};
     const DWORD size = ::SizeofResource(nullptr, found);
-    // VS_FIXEDFILEINFO follows the record's key, on a 4-byte boundary: found by its signature.
+    // VS_FIXEDFILEINFO follows the record's key, on a 4-byte boundary: found by its signature
+    // (VerQueryValueW would import version.dll, which is no Known DLL).
     for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
         VS_FIXEDFILEINFO fixed{};
         std::memcpy(&fixed, bytes + at, sizeof fixed);

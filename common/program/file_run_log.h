@@ -15,7 +15,7 @@ public:
     void Step(std::wstring_view what) noexcept override;
 
 private:
-    win32::UniqueKernelHandle file_;
+    win32::UniqueFileHandle file_;
 };
 
 // The program's file version from its own version record ("2.0.0.1"), or empty.

@@ -11,6 +11,11 @@ struct NullIsInvalid {
     static Handle Invalid() noexcept { return Handle{}; }
 };
 
+// CreateFile and a few others say "no handle" with INVALID_HANDLE_VALUE instead of null.
+struct MinusOneIsInvalid {
+    static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+};
+
 template <typename Handle, auto Close, typename Traits = NullIsInvalid<Handle>>
 class UniqueHandle {
 public:
@@ -52,6 +57,7 @@ inline void FreeLibraryHandle(HMODULE h) noexcept { ::FreeLibrary(h); }
 }  // namespace detail
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
+using UniqueFileHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle, MinusOneIsInvalid>;
 using UniqueWindow = UniqueHandle<HWND, detail::DestroyWindowHandle>;
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject>;
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
@@ -86,6 +92,21 @@ public:
 private:
     HWND window_;
     HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back.
+class SelectObjectGuard {
+public:
+    SelectObjectGuard(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    SelectObjectGuard(const SelectObjectGuard&) = delete;
+    SelectObjectGuard& operator=(const SelectObjectGuard&) = delete;
+    ~SelectObjectGuard() {
+        if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
 };
 
 }  // namespace qh::win32

@@ -47,12 +47,10 @@ bool Win32FileDetails::ClearAttributes(const std::wstring& file, std::uint32_t a
 
 bool Win32FileDetails::IsInUse(const std::wstring& file) noexcept {
     // Everything shared: only a program that holds the file against writing or deleting refuses.
-    const UniqueKernelHandle opened(::CreateFileW(file.c_str(), GENERIC_WRITE | DELETE,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (opened.get() != INVALID_HANDLE_VALUE) {
-        return false;
-    }
+    const UniqueFileHandle opened(::CreateFileW(file.c_str(), GENERIC_WRITE | DELETE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (opened) return false;
     const DWORD error = ::GetLastError();
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }

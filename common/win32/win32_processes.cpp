@@ -17,11 +17,6 @@ namespace {
 // How long an ended process may take to go.
 constexpr DWORD kEndWaitMilliseconds = 5000;
 
-struct InvalidIsInvalid {
-    static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-};
-using UniqueSnapshot = UniqueHandle<HANDLE, detail::CloseKernelHandle, InvalidIsInvalid>;
-
 std::uint64_t Ticks(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -145,7 +140,7 @@ ProcessSnapshot Win32Processes::Running(std::wstring_view programFileName) {
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
     snapshot.takenAt = Ticks(now);
-    const UniqueSnapshot processes(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    const UniqueFileHandle processes(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!processes) ThrowLastError(L"CreateToolhelp32Snapshot");
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
