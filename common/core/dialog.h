@@ -8,7 +8,8 @@ namespace qh {
 
 enum class Answer { GoAhead, Cancel };
 
-// The Tag a dialog's Cancel button stores; only exactly this cancels.
+// The Tags a dialog's buttons store; only exactly kCancelTag cancels.
+inline constexpr std::wstring_view kOkTag = L"Ok";
 inline constexpr std::wstring_view kCancelTag = L"Cancel";
 
 // What closing a question through its close box means. For the Excel prompt it means "look again";

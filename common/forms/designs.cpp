@@ -94,7 +94,7 @@ ControlDesign OkButton(int tab) {
             .rect = {6180, 2040, 1035, 435},
             .text = L"Ok",
             .tabIndex = tab,
-            .clickTag = L"Ok"};
+            .clickTag = kOkTag};
 }
 
 ControlDesign CancelButton(int tab) {
