@@ -44,7 +44,6 @@ public:
     // Records a call; throws a SetupError instead when it is the call chosen to fail.
     void Record(std::wstring call, bool mayFail = true);
     std::vector<std::wstring> Calls() const;
-    const std::vector<Entry>& Entries() const { return entries_; }
     std::optional<std::chrono::milliseconds> TimeOf(const std::wstring& call) const;
 
     std::optional<std::size_t> failAt;  // index of the failing call among the calls that may fail
@@ -77,7 +76,7 @@ struct MachineState {
     std::wstring excelSilentIn;                 // "CreateObject", "StartupPath" or "Quit" never answers
     bool silentCallReturnsWhenEnded = true;     // as on Windows and Wine: the call fails once Excel is gone
     bool excelNamesItsWindow = true;            // false: Hwnd is an unknown name
-    std::deque<FakeProcess> otherExcels;        // other programs' and the user's, each from its start on
+    std::deque<FakeProcess> otherExcels;        // other programs' and the user's; read as the fake is made
     std::optional<std::chrono::milliseconds> windowFailsAt;  // a window procedure fails then
 };
 
@@ -92,7 +91,7 @@ class FakePlatform : public WindowLookup,
                      public RunLog,
                      public Accounts {
 public:
-    explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
+    explicit FakePlatform(MachineState state) : state_(std::move(state)), excels_(state_.otherExcels) {}
 
     Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
     std::vector<std::wstring> logLines;
@@ -138,8 +137,6 @@ public:
     bool RunsAsSignedInUser() override { return state_.runsAsSignedInUser; }
 
 private:
-    // The first of Excel's processes, the programs' and the others, that `matches` picks.
-    FakeProcess* FindExcel(const std::function<bool(const FakeProcess&)>& matches);
     // Makes the call in progress one that does not come back; throws to leave the member.
     [[noreturn]] void FallSilent();
     // Throws Excel's busy refusal while it is busy.
@@ -147,8 +144,9 @@ private:
 
     MachineState state_;
     std::map<Form, std::wstring> tags_;
-    std::optional<std::chrono::milliseconds> excelCreatedAt_;
-    std::deque<FakeProcess> excelProcesses_;  // the ones the programs started, numbered from 1
+    // Every Excel: the machine's others, then the ones the programs start, numbered from 1.
+    std::deque<FakeProcess> excels_;
+    FakeProcess* ownExcel_ = nullptr;  // the last one the programs started
     std::function<void()> callInProgress_;
     bool silentCall_ = false;
 };
