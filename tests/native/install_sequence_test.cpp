@@ -186,7 +186,7 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
 TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
     const struct {
         const char* name;
-        void (*excel)(MachineState&);
+        MachineState excel;
         const wchar_t* failedIn;  // the failing step; null: the run completes
         std::int32_t failure;
         const wchar_t* unanswered;  // the step whose first call Excel did not answer in time; null: none
@@ -194,43 +194,30 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
         bool released;  // the Excel object is let go (its call came back once Excel was ended)
         bool ended;     // the kit's own Excel was ended
     } cases[] = {
-        {"busy for 4 s at first", [](MachineState& s) { s.excelBusyFor = 4s; }, nullptr, 0, nullptr, 3, true, false},
-        {"refusing its creation", [](MachineState& s) { s.creationRefusals = 1; }, L"CreateObject", kRetryLater,
-         nullptr, 0, false, true},
-        {"busy beyond the minute", [](MachineState& s) { s.excelBusyFor = 10min; }, L"Hwnd", kCallRejected,
-         L"excel.Hwnd", 0, true, true},
-        {"silent at its start", [](MachineState& s) { s.excelSilentIn = L"CreateObject"; }, L"Start excel.application",
-         kNoAnswer, L"CreateObject excel.application", 0, false, true},
-        {"silent in StartupPath", [](MachineState& s) { s.excelSilentIn = L"StartupPath"; }, L"StartupPath", kNoAnswer,
+        {"busy for 4 s at first", MachineState{.excelBusyFor = 4s}, nullptr, 0, nullptr, 3, true, false},
+        {"refusing its creation", MachineState{.creationRefusals = 1}, L"CreateObject", kRetryLater, nullptr, 0, false,
+         true},
+        {"busy beyond the minute", MachineState{.excelBusyFor = 10min}, L"Hwnd", kCallRejected, L"excel.Hwnd", 0, true,
+         true},
+        {"silent at its start", MachineState{.excelSilentIn = L"CreateObject"}, L"Start excel.application", kNoAnswer,
+         L"CreateObject excel.application", 0, false, true},
+        {"silent in StartupPath", MachineState{.excelSilentIn = L"StartupPath"}, L"StartupPath", kNoAnswer,
          L"excel.StartupPath", 0, true, true},
         {"silent in StartupPath, its window unnamed",
-         [](MachineState& s) {
-             s.excelSilentIn = L"StartupPath";
-             s.excelNamesItsWindow = false;
-         },
-         L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, true, true},
-        {"silent in Quit", [](MachineState& s) { s.excelSilentIn = L"Quit"; }, L"Quit", kNoAnswer, L"excel.Quit", 3,
-         true, true},
-        {"silent in Quit when a window fails",
-         [](MachineState& s) {
-             s.excelSilentIn = L"Quit";
-             s.windowFailsAt = 1500ms;
-         },
+         MachineState{.excelSilentIn = L"StartupPath", .excelNamesItsWindow = false}, L"StartupPath", kNoAnswer,
+         L"excel.StartupPath", 0, true, true},
+        {"silent in Quit", MachineState{.excelSilentIn = L"Quit"}, L"Quit", kNoAnswer, L"excel.Quit", 3, true, true},
+        {"silent in Quit when a window fails", MachineState{.excelSilentIn = L"Quit", .windowFailsAt = 1500ms},
          L"WindowProc", 0, nullptr, 3, true, true},
-        {"silent for good",
-         [](MachineState& s) {
-             s.excelSilentIn = L"StartupPath";
-             s.silentCallReturnsWhenEnded = false;
-         },
+        {"silent for good", MachineState{.excelSilentIn = L"StartupPath", .silentCallReturnsWhenEnded = false},
          L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        MachineState state;
+        MachineState state = c.excel;
         // Beside it: another program's hidden Excel from before the run, the user's own started
         // just after the kit's, and another program's started while the kit waits.
         state.otherExcels = {{100, -5s}, {101, 1s, /*visible=*/true}, {102, 20s}};
-        c.excel(state);
         FakePlatform fake(state);
         RunRecord record;
         auto platform = fake.platform();
