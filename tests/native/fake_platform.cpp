@@ -98,38 +98,27 @@ std::wstring FakePlatform::ServerProgramOf(std::wstring_view programId) {
 
 ProcessSnapshot FakePlatform::Running(std::wstring_view programFileName) {
     ProcessSnapshot snapshot{Ticks(journal.clock), {}};
-    if (programFileName != L"EXCEL.EXE") return snapshot;
-    for (const auto* processes : {&excelProcesses_, &state_.otherExcels}) {
-        for (const FakeProcess& process : *processes) {
-            if (!process.ended && process.started <= journal.clock)
-                snapshot.processes.push_back({process.id, Ticks(process.started)});
-        }
+    for (const FakeProcess& process : excels_) {
+        if (programFileName == L"EXCEL.EXE" && !process.ended && process.started <= journal.clock)
+            snapshot.processes.push_back({process.id, Ticks(process.started)});
     }
     return snapshot;
 }
 
-FakeProcess* FakePlatform::FindExcel(const std::function<bool(const FakeProcess&)>& matches) {
-    for (auto* processes : {&excelProcesses_, &state_.otherExcels}) {
-        for (FakeProcess& process : *processes) {
-            if (matches(process)) return &process;
-        }
-    }
-    return nullptr;
-}
-
 bool FakePlatform::EndIfHidden(const ProcessStart& wanted) noexcept {
-    FakeProcess* found = FindExcel([&](const FakeProcess& process) {
-        return process.id == wanted.id && Ticks(process.started) == wanted.startTime && !process.visible;
-    });
-    return found && EndProcess(*found);
+    for (FakeProcess& process : excels_) {
+        if (process.id == wanted.id && Ticks(process.started) == wanted.startTime && !process.visible)
+            return EndProcess(process);
+    }
+    return false;
 }
 
 std::unique_ptr<HeldProcess> FakePlatform::HoldOwnerOf(std::int32_t window, std::string_view className) {
-    FakeProcess* found = FindExcel([&](const FakeProcess& process) {
-        return static_cast<std::int32_t>(process.id) + kWindowBase == window && !process.ended;
-    });
-    if (!found || className != "XLMAIN") return nullptr;
-    return std::make_unique<FakeHeldProcess>(*this, *found);
+    for (FakeProcess& process : excels_) {
+        if (static_cast<std::int32_t>(process.id) + kWindowBase == window && !process.ended && className == "XLMAIN")
+            return std::make_unique<FakeHeldProcess>(*this, process);
+    }
+    return nullptr;
 }
 
 bool FakePlatform::RemoveStream(const std::wstring& file, std::wstring_view stream) {
@@ -149,8 +138,7 @@ bool FakePlatform::EndProcess(FakeProcess& process) noexcept {
     process.ended = true;
     journal.Record(L"End process " + std::to_wstring(process.id), /*mayFail=*/false);
     // Once its Excel has gone, the call in progress fails.
-    const bool holdsTheCall = !excelProcesses_.empty() && &process == &excelProcesses_.back();
-    if (holdsTheCall && silentCall_ && state_.silentCallReturnsWhenEnded) {
+    if (&process == ownExcel_ && silentCall_ && state_.silentCallReturnsWhenEnded) {
         silentCall_ = false;
         callInProgress_ = nullptr;
     }
@@ -171,27 +159,24 @@ void FakePlatform::FallSilent() {
 }
 
 void FakePlatform::RefuseWhileBusy(std::wstring_view member) {
-    if (journal.clock < *excelCreatedAt_ + state_.excelBusyFor) {
+    if (journal.clock < ownExcel_->started + state_.excelBusyFor) {
         throw SetupError(std::wstring(member), {}, kCallRejected, L"Call was rejected by callee");
     }
 }
 
 AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
     // Every request for Excel starts a process of its own, whatever comes of it.
-    if (programId == kExcelProgramId) {
-        excelProcesses_.push_back({static_cast<std::uint32_t>(excelProcesses_.size() + 1), journal.clock});
-    }
+    if (programId == kExcelProgramId)
+        ownExcel_ = &excels_.emplace_back(ownExcel_ ? ownExcel_->id + 1 : 1, journal.clock);
     journal.Record(L"CreateObject " + std::wstring(programId));
     if (programId == kExcelProgramId) {
-        if (!excelCreatedAt_) excelCreatedAt_ = journal.clock;
-        const std::uint32_t processId = excelProcesses_.back().id;
+        const std::uint32_t processId = ownExcel_->id;
         if (state_.excelSilentIn == L"CreateObject") FallSilent();
         if (state_.creationRefusals > 0) {
             --state_.creationRefusals;
             throw SetupError(L"CreateObject", {}, kRetryLater,
                              L"The message filter indicated that the application is busy");
         }
-        excelCreatedAt_ = journal.clock;
         return std::make_unique<FakeObject>(journal, L"excel",
                                             [this, processId](std::wstring_view member, const auto&) -> Value {
                                                 RefuseWhileBusy(member);

@@ -44,7 +44,6 @@ public:
     // Records a call; throws a SetupError instead when it is the call chosen to fail.
     void Record(std::wstring call, bool mayFail = true);
     std::vector<std::wstring> Calls() const;
-    const std::vector<Entry>& Entries() const { return entries_; }
     std::optional<std::chrono::milliseconds> TimeOf(const std::wstring& call) const;
 
     std::optional<std::size_t> failAt;  // index of the failing call among the calls that may fail
@@ -55,30 +54,31 @@ private:
     std::size_t failableSeen_ = 0;
 };
 
+// Every member has its initializer, so that a test names only what it changes ({.excelBusyFor = 4s}).
 struct MachineState {
     std::wstring excelStartupPath = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
     std::wstring windowsPath = L"C:\\Windows";
     std::wstring programFolder = L"E:\\Setup";
-    std::set<std::wstring> existingFiles;
-    std::set<std::wstring> missingFolders;             // every other folder exists
-    std::map<std::wstring, std::uint32_t> attributes;  // of files that have any; a copy takes its source's
-    std::set<std::wstring> markedFiles;     // downloaded: with a Zone.Identifier stream, which a copy takes along
-    std::set<std::wstring> missingSources;  // not on the medium
-    std::set<std::wstring> filesInUse;      // held open by another program
+    std::set<std::wstring> existingFiles{};
+    std::set<std::wstring> missingFolders{};             // every other folder exists
+    std::map<std::wstring, std::uint32_t> attributes{};  // of files that have any; a copy takes its source's
+    std::set<std::wstring> markedFiles{};     // downloaded: with a Zone.Identifier stream, which a copy takes along
+    std::set<std::wstring> missingSources{};  // not on the medium
+    std::set<std::wstring> filesInUse{};      // held open by another program
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
     bool scriptingRuntimeMissing = false;
-    bool runsAsSignedInUser = true;                  // false: another account's run, or a service's
-    std::deque<bool> excelWindowLooks;               // answers of successive window lookups; then false
-    std::map<Form, std::deque<UserAction>> answers;  // per dialog, successive actions
+    bool runsAsSignedInUser = true;                    // false: another account's run, or a service's
+    std::deque<bool> excelWindowLooks{};               // answers of successive window lookups; then false
+    std::map<Form, std::deque<UserAction>> answers{};  // per dialog, successive actions
 
     // Excel's rough edges.
     int creationRefusals = 0;                   // the first creations of Excel are refused as busy
     std::chrono::milliseconds excelBusyFor{0};  // its calls are refused for this long after creation
-    std::wstring excelSilentIn;                 // "CreateObject", "StartupPath" or "Quit" never answers
+    std::wstring excelSilentIn{};               // "CreateObject", "StartupPath" or "Quit" never answers
     bool silentCallReturnsWhenEnded = true;     // as on Windows and Wine: the call fails once Excel is gone
     bool excelNamesItsWindow = true;            // false: Hwnd is an unknown name
-    std::deque<FakeProcess> otherExcels;        // other programs' and the user's, each from its start on
-    std::optional<std::chrono::milliseconds> windowFailsAt;  // a window procedure fails then
+    std::deque<FakeProcess> otherExcels{};      // other programs' and the user's; read as the fake is made
+    std::optional<std::chrono::milliseconds> windowFailsAt{};  // a window procedure fails then
 };
 
 // Calls "on the call thread" run at once, inside Start; a silent one has not returned until its
@@ -92,7 +92,7 @@ class FakePlatform : public WindowLookup,
                      public RunLog,
                      public Accounts {
 public:
-    explicit FakePlatform(MachineState state) : state_(std::move(state)) {}
+    explicit FakePlatform(MachineState state) : state_(std::move(state)), excels_(state_.otherExcels) {}
 
     Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
     std::vector<std::wstring> logLines;
@@ -138,8 +138,6 @@ public:
     bool RunsAsSignedInUser() override { return state_.runsAsSignedInUser; }
 
 private:
-    // The first of Excel's processes, the programs' and the others, that `matches` picks.
-    FakeProcess* FindExcel(const std::function<bool(const FakeProcess&)>& matches);
     // Makes the call in progress one that does not come back; throws to leave the member.
     [[noreturn]] void FallSilent();
     // Throws Excel's busy refusal while it is busy.
@@ -147,8 +145,9 @@ private:
 
     MachineState state_;
     std::map<Form, std::wstring> tags_;
-    std::optional<std::chrono::milliseconds> excelCreatedAt_;
-    std::deque<FakeProcess> excelProcesses_;  // the ones the programs started, numbered from 1
+    // Every Excel: the machine's others, then the ones the programs start, numbered from 1.
+    std::deque<FakeProcess> excels_;
+    FakeProcess* ownExcel_ = nullptr;  // the last one the programs started
     std::function<void()> callInProgress_;
     bool silentCall_ = false;
 };

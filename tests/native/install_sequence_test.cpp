@@ -28,6 +28,11 @@ std::ptrdiff_t Count(const Calls& calls, const std::wstring& call) {
     return std::count(calls.begin(), calls.end(), call);
 }
 
+Outcome Install(FakePlatform& fake, RunRecord& record) {
+    auto platform = fake.platform();
+    return RunInstall(platform, record);
+}
+
 const Calls kFullInstall = {
     L"Show Form1 modeless",
     L"FindWindowA XLMAIN",
@@ -63,8 +68,7 @@ const Calls kFullInstall = {
 TEST(InstallSequence, FullRunMakesExactlyTheseCallsInThisOrder) {
     FakePlatform fake{MachineState{}};
     RunRecord record;
-    auto platform = fake.platform();
-    EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+    EXPECT_EQ(Install(fake, record), Outcome::Completed);
     EXPECT_EQ(fake.journal.Calls(), kFullInstall);
     const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
     EXPECT_EQ(
@@ -91,8 +95,7 @@ TEST(InstallSequence, FoldersWithTrailingBackslashOrAtADriveRootGiveSingleBacksl
     state.programFolder = L"E:\\";
     FakePlatform fake(state);
     RunRecord record;
-    auto platform = fake.platform();
-    RunInstall(platform, record);
+    Install(fake, record);
     Calls copies;
     for (const auto& call : fake.journal.Calls()) {
         if (call.starts_with(L"fso.CopyFile")) copies.push_back(call);
@@ -108,8 +111,7 @@ TEST(InstallSequence, CancelAtTheExcelPromptEndsBeforeAnyChangeOrExcelInstance) 
     state.answers[Form::ExitExcel] = {UserAction::ClickCancel};
     FakePlatform fake(state);
     RunRecord record;
-    auto platform = fake.platform();
-    EXPECT_EQ(RunInstall(platform, record), Outcome::Cancelled);
+    EXPECT_EQ(Install(fake, record), Outcome::Cancelled);
     EXPECT_EQ(fake.journal.Calls(),
               (Calls{L"Show Form1 modeless", L"FindWindowA XLMAIN", L"Show ExitExcel modal owner Form1",
                      L"Tag ExitExcel", L"Unload ExitExcel", L"End"}));
@@ -122,40 +124,21 @@ TEST(InstallSequence, GuardLoopsUntilExcelIsClosedThenInstalls) {
     state.answers[Form::ExitExcel] = {UserAction::ClickOk, UserAction::CloseBox};
     FakePlatform fake(state);
     RunRecord record;
-    auto platform = fake.platform();
-    EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+    EXPECT_EQ(Install(fake, record), Outcome::Completed);
     const Calls calls = fake.journal.Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"Show ExitExcel modal owner Form1"), 2);
     EXPECT_EQ(std::count(calls.begin(), calls.end(), L"FindWindowA XLMAIN"), 3);
     EXPECT_EQ(record.filesCopied.size(), 3u);
 }
 
-TEST(InstallSequence, EmptyFolderFromExcelOrTheFileSystemFailsBeforeAnyCopy) {
-    for (int which = 0; which < 2; ++which) {
-        MachineState state;
-        (which == 0 ? state.excelStartupPath : state.windowsPath) = which == 0 ? L"" : L"\\";
-        FakePlatform fake(state);
-        RunRecord record;
-        auto platform = fake.platform();
-        EXPECT_THROW(RunInstall(platform, record), SetupError);
-        const Calls calls = fake.journal.Calls();
-        EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                                [](const auto& c) { return c.find(L"CopyFile") != std::wstring::npos; }),
-                  0);
-        EXPECT_NE(std::find(calls.begin(), calls.end(), L"excel.Quit"), calls.end()) << "Excel left running";
-        EXPECT_TRUE(record.filesCopied.empty());
-    }
-}
-
-TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFolder) {
+TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevel) {
     const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
     const std::wstring excel = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel";
     MachineState state;
     state.missingFolders = {startup, excel};
     FakePlatform fake(state);
     RunRecord record;
-    auto platform = fake.platform();
-    EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+    EXPECT_EQ(Install(fake, record), Outcome::Completed);
     const Calls calls = fake.journal.Calls();
     const auto firstCopy =
         std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.starts_with(L"ClearAttributes"); });
@@ -165,18 +148,6 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
                      L"fso.CreateFolder " + startup}));
     EXPECT_EQ(record.foldersCreated, (Calls{excel, startup}));
     EXPECT_EQ(record.filesCopied.size(), 3u);
-
-    MachineState noHelp;
-    noHelp.missingFolders = {L"C:\\Windows\\Help"};
-    FakePlatform withoutHelp(noHelp);
-    RunRecord partly;
-    auto platform2 = withoutHelp.platform();
-    EXPECT_THROW(RunInstall(platform2, partly), SetupError);
-    EXPECT_EQ(partly.filesCopied.size(), 2u);
-    EXPECT_TRUE(partly.foldersCreated.empty());
-    // The log ends with the last step done; the failure itself is the program's to write.
-    EXPECT_EQ(withoutHelp.logLines.size(), 6u);
-    EXPECT_TRUE(withoutHelp.logLines.back().starts_with(L"Copied E:\\Setup\\QZ Function.xla"));
 }
 
 // Excel as it is met in the field. A busy Excel is asked again until it answers, but its creation
@@ -186,7 +157,7 @@ TEST(InstallSequence, MissingStartupFolderIsCreatedLevelByLevelButNotTheHelpFold
 TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
     const struct {
         const char* name;
-        void (*excel)(MachineState&);
+        MachineState excel;
         const wchar_t* failedIn;  // the failing step; null: the run completes
         std::int32_t failure;
         const wchar_t* unanswered;  // the step whose first call Excel did not answer in time; null: none
@@ -194,50 +165,36 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
         bool released;  // the Excel object is let go (its call came back once Excel was ended)
         bool ended;     // the kit's own Excel was ended
     } cases[] = {
-        {"busy for 4 s at first", [](MachineState& s) { s.excelBusyFor = 4s; }, nullptr, 0, nullptr, 3, true, false},
-        {"refusing its creation", [](MachineState& s) { s.creationRefusals = 1; }, L"CreateObject", kRetryLater,
-         nullptr, 0, false, true},
-        {"busy beyond the minute", [](MachineState& s) { s.excelBusyFor = 10min; }, L"Hwnd", kCallRejected,
-         L"excel.Hwnd", 0, true, true},
-        {"silent at its start", [](MachineState& s) { s.excelSilentIn = L"CreateObject"; }, L"Start excel.application",
-         kNoAnswer, L"CreateObject excel.application", 0, false, true},
-        {"silent in StartupPath", [](MachineState& s) { s.excelSilentIn = L"StartupPath"; }, L"StartupPath", kNoAnswer,
+        {"busy for 4 s at first", MachineState{.excelBusyFor = 4s}, nullptr, 0, nullptr, 3, true, false},
+        {"refusing its creation", MachineState{.creationRefusals = 1}, L"CreateObject", kRetryLater, nullptr, 0, false,
+         true},
+        {"busy beyond the minute", MachineState{.excelBusyFor = 10min}, L"Hwnd", kCallRejected, L"excel.Hwnd", 0, true,
+         true},
+        {"silent at its start", MachineState{.excelSilentIn = L"CreateObject"}, L"Start excel.application", kNoAnswer,
+         L"CreateObject excel.application", 0, false, true},
+        {"silent in StartupPath", MachineState{.excelSilentIn = L"StartupPath"}, L"StartupPath", kNoAnswer,
          L"excel.StartupPath", 0, true, true},
         {"silent in StartupPath, its window unnamed",
-         [](MachineState& s) {
-             s.excelSilentIn = L"StartupPath";
-             s.excelNamesItsWindow = false;
-         },
-         L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, true, true},
-        {"silent in Quit", [](MachineState& s) { s.excelSilentIn = L"Quit"; }, L"Quit", kNoAnswer, L"excel.Quit", 3,
-         true, true},
-        {"silent in Quit when a window fails",
-         [](MachineState& s) {
-             s.excelSilentIn = L"Quit";
-             s.windowFailsAt = 1500ms;
-         },
+         MachineState{.excelSilentIn = L"StartupPath", .excelNamesItsWindow = false}, L"StartupPath", kNoAnswer,
+         L"excel.StartupPath", 0, true, true},
+        {"silent in Quit", MachineState{.excelSilentIn = L"Quit"}, L"Quit", kNoAnswer, L"excel.Quit", 3, true, true},
+        {"silent in Quit when a window fails", MachineState{.excelSilentIn = L"Quit", .windowFailsAt = 1500ms},
          L"WindowProc", 0, nullptr, 3, true, true},
-        {"silent for good",
-         [](MachineState& s) {
-             s.excelSilentIn = L"StartupPath";
-             s.silentCallReturnsWhenEnded = false;
-         },
+        {"silent for good", MachineState{.excelSilentIn = L"StartupPath", .silentCallReturnsWhenEnded = false},
          L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        MachineState state;
+        MachineState state = c.excel;
         // Beside it: another program's hidden Excel from before the run, the user's own started
         // just after the kit's, and another program's started while the kit waits.
         state.otherExcels = {{100, -5s}, {101, 1s, /*visible=*/true}, {102, 20s}};
-        c.excel(state);
         FakePlatform fake(state);
         RunRecord record;
-        auto platform = fake.platform();
         std::wstring failedIn;
         std::int32_t failure = 0;
         try {
-            EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+            EXPECT_EQ(Install(fake, record), Outcome::Completed);
         } catch (const SetupError& error) {
             failedIn = error.Operation();
             failure = error.Code();
@@ -273,8 +230,9 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
 
 // Files as real media bring them: downloaded (marked), from a disc (read-only), over copies made
 // read-only or hidden; and the failures a user can act on: a copy held open, the installer run
-// from inside a zip, the scripting runtime missing, a mark that cannot be removed.
-TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
+// from inside a zip, the scripting runtime missing, a mark that cannot be removed, no Help folder
+// (which is not made), a folder the system names empty. Excel is made to quit whatever happens.
+TEST(InstallSequence, CopiesAreTheKitsOwnFilesOrTheFailureIsNamedWhateverTheMachineGives) {
     const std::wstring startup = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\";
     const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
     const std::wstring zip = L"C:\\Users\\ann\\AppData\\Local\\Temp\\Temp1_QuenzoHalvorn.zip";
@@ -284,8 +242,9 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
         const char* name;
         std::function<void(MachineState&, fake::Journal&)> medium;
         std::optional<FailureKind> failure;
-        const wchar_t* failedOn;
+        const wchar_t* failedOn;  // empty: a failure before any copy
         std::size_t copies;
+        std::size_t logged;  // lines in the log; a failure itself is the program's to write
     } cases[] = {
         {"downloaded, from a disc, over hidden and read-only copies",
          [&](MachineState& s, fake::Journal&) {
@@ -297,41 +256,59 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesWhateverTheMediumGaveThem) {
              s.attributes[help] = kReadOnlyAttribute | kHiddenAttribute;
              s.attributes[startup + L"QZ Macro.xls"] = kReadOnlyAttribute;
          },
-         std::nullopt, nullptr, 3},
+         std::nullopt, nullptr, 3, 8},
         {"a copy held open", [&](MachineState& s, fake::Journal&) { s.filesInUse = {help}; }, FailureKind::InUse,
-         L"QuenzoHalvorn.chm", 2},
+         L"QuenzoHalvorn.chm", 2, 6},
         {"run from inside a zip",
          [&](MachineState& s, fake::Journal&) {
              s.programFolder = zip;
              s.missingSources = {zip + L"\\QZ Macro.xls"};
          },
-         FailureKind::NotExtracted, L"QZ Macro.xls", 0},
+         FailureKind::NotExtracted, L"QZ Macro.xls", 0, 4},
         {"a medium without its files",
          [&](MachineState& s, fake::Journal&) { s.missingSources = {L"E:\\Setup\\QZ Macro.xls"}; },
-         FailureKind::NotOnMedium, L"QZ Macro.xls", 0},
+         FailureKind::NotOnMedium, L"QZ Macro.xls", 0, 4},
         {"no scripting runtime", [&](MachineState& s, fake::Journal&) { s.scriptingRuntimeMissing = true; },
-         FailureKind::NoScriptingRuntime, L"", 0},
+         FailureKind::NoScriptingRuntime, L"", 0, 0},
         {"a mark that cannot be removed",
          [&](MachineState&, fake::Journal& j) {
              j.failAt = static_cast<std::size_t>(markIsStuck - kFullInstall.begin());
          },
-         FailureKind::Other, L"QuenzoHalvorn.chm", 3},
+         FailureKind::Other, L"QuenzoHalvorn.chm", 3, 6},
+        {"no Help folder", [&](MachineState& s, fake::Journal&) { s.missingFolders = {L"C:\\Windows\\Help"}; },
+         FailureKind::FolderMissing, L"QuenzoHalvorn.chm", 2, 6},
+        {"an empty start-up folder from Excel", [&](MachineState& s, fake::Journal&) { s.excelStartupPath = L""; },
+         FailureKind::NoFolder, L"", 0, 1},
+        {"a Windows folder of a bare backslash", [&](MachineState& s, fake::Journal&) { s.windowsPath = L"\\"; },
+         FailureKind::NoFolder, L"", 0, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        MachineState state;
-        FakePlatform fake(state);
+        FakePlatform fake{MachineState{}};
         c.medium(fake.state(), fake.journal);
         RunRecord record;
-        auto platform = fake.platform();
         try {
-            EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+            EXPECT_EQ(Install(fake, record), Outcome::Completed);
             EXPECT_FALSE(c.failure) << "no failure";
         } catch (const SetupError& error) {
             EXPECT_EQ(error.Kind(), c.failure);
             EXPECT_EQ(error.WhatWasDoing().name, c.failedOn);
         }
         EXPECT_EQ(record.filesCopied.size(), c.copies);
+        EXPECT_TRUE(record.foldersCreated.empty());
+        const Calls calls = fake.journal.Calls();
+        EXPECT_NE(std::find(calls.begin(), calls.end(), L"excel.Quit"), calls.end()) << "Excel left running";
+        if (c.failedOn && !*c.failedOn) {
+            EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                    [](const auto& call) { return call.find(L"CopyFile") != std::wstring::npos; }),
+                      0);
+        }
+        EXPECT_EQ(fake.logLines.size(), c.logged);
+        // Where copies were made before a failure, it met the help file, copied last: the log ends
+        // with the step before it.
+        if (c.failure && c.copies > 0) {
+            EXPECT_TRUE(fake.logLines.back().starts_with(L"Copied E:\\Setup\\QZ Function.xla"));
+        }
         if (c.failure) continue;
         for (const auto& installed : record.filesCopied) {
             EXPECT_EQ(fake.state().markedFiles.count(installed), 0u) << "marked as downloaded";
@@ -443,8 +420,7 @@ TEST(InstallSequence, FailureAtAnyCallStopsThereAndStillQuitsExcel) {
         FakePlatform fake{MachineState{}};
         fake.journal.failAt = failAt;
         RunRecord record;
-        auto platform = fake.platform();
-        EXPECT_THROW(RunInstall(platform, record), SetupError) << "failing call " << failAt;
+        EXPECT_THROW(Install(fake, record), SetupError) << "failing call " << failAt;
         const Calls calls = fake.journal.Calls();
         fake::ExpectStoppedAtFailure(kFullInstall, calls, failAt);
         // The record names exactly the copies that completed.
