@@ -54,11 +54,6 @@ std::wstring_view DesignedText(Form form, std::wstring_view name, int index) {
     throw std::out_of_range("the design has no such control");
 }
 
-int DpiOf(const forms::LayoutScale& scale) {
-    // Images grow with the resolution alone: the design's 96 pixels are the resolution itself.
-    return scale.ImagePixels(forms::kDesignDpi);
-}
-
 WhileModal::WhileModal(FormsRuntime& forms, std::vector<Step> steps) : forms_(forms), steps_(std::move(steps)) {
     if (g_running) throw std::logic_error("one WhileModal at a time");
     g_running = this;

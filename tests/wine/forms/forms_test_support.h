@@ -15,7 +15,6 @@
 
 #include "core/forms.h"
 #include "forms/forms_runtime.h"
-#include "forms/layout_scale.h"
 #include "win32/unique_handle.h"
 #include "test_handles.h"
 
@@ -34,8 +33,6 @@ void ShowForInspection(forms::Win32Forms& forms, Form form);
 HWND ControlOf(const forms::Win32Forms& forms, Form form, std::size_t position);
 // The text the form's design gives the control `name` (`index` in a control array).
 std::wstring_view DesignedText(Form form, std::wstring_view name, int index = 0);
-// The resolution the scale lays out for.
-int DpiOf(const forms::LayoutScale& scale);
 
 // Runs `steps` in order from a thread timer, one per tick, while the test is inside a modal Show.
 // Should the Show still not have returned a while after the last step, End() makes it return and

@@ -32,14 +32,33 @@ protected:
     const fs::path installedHelp_ = HelpFolder() / kHelpFile;
 };
 
+// From a folder or from the root of the bench's spare drive, and with Excel's start-up folder
+// reported with a trailing backslash.
 TEST_F(Installer, FreshInstallCopiesTheThreeFilesUnderTheirNamesAndQuitsExcel) {
-    Medium medium(mediumFolder_.path());
-    Process installer = StartFromMedium(medium, Program::Installer);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
-    ExpectInstalledFrom(medium, excel_.startupFolder());
-    EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));
-    EXPECT_EQ(AutomationInstances(excel_.Journal()), 1u);
-    excel_.ExpectNothingLeftRunning();
+    const struct {
+        const char* name;
+        fs::path mediumFolder;
+        std::wstring reportedStartupPath;  // empty: the folder as it is
+    } cases[] = {
+        {"from a folder", mediumFolder_.path(), L""},
+        {"from a drive root", fs::path(), L""},
+        {"start-up folder with a trailing backslash", mediumFolder_.path(), excel_.startupFolder().wstring() + L"\\"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const wchar_t* name : {kMacroWorkbook, kAddInWorkbook}) fs::remove(excel_.startupFolder() / name);
+        fs::remove(installedHelp_);
+        excel_.settings.SetJournal();
+        if (!c.reportedStartupPath.empty()) excel_.ReportStartupPathAs(c.reportedStartupPath);
+        Medium medium(c.mediumFolder);
+        if (c.mediumFolder.empty()) {
+            ASSERT_EQ(medium.folder(), fs::path(L"Q:\\"));  // the root of the bench's spare drive
+        }
+        EXPECT_EQ(RunInstallerToEnd(medium), kCompleted);
+        ExpectInstalledFrom(medium, excel_.startupFolder());
+        EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));
+        EXPECT_EQ(AutomationInstances(excel_.Journal()), 1u);
+        excel_.ExpectNothingLeftRunning();
+    }
 }
 
 fs::path DownloadMark(const fs::path& file) { return file.wstring() + L":Zone.Identifier"; }
@@ -129,10 +148,6 @@ TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
     };
     const fs::path log = mediumFolder_.path() / L"setup log.txt";
     const std::wstring logSwitch = L" /log \"" + log.wstring() + L"\"";
-    const auto logText = [&] {
-        const std::vector<char> bytes = ReadBytes(log);
-        return std::string(bytes.begin(), bytes.end());
-    };
     EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet" + logSwitch).c_str()), kCompleted);
     ExpectInstalledFrom(medium, excel_.startupFolder());
     EXPECT_EQ(runQuietly(Program::Uninstaller, (L"-QUIET" + logSwitch).c_str()), kCompleted);
@@ -145,7 +160,8 @@ TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 2u);
     medium.RemoveFile(kHelpFile);
     EXPECT_EQ(runQuietly(Program::Installer, (L"/quiet" + logSwitch).c_str()), kFailed);
-    const std::string text = logText();
+    const std::vector<char> logBytes = ReadBytes(log);
+    const std::string text(logBytes.begin(), logBytes.end());
     const std::vector<std::wstring> lines = {L"Quenzo Halvorn installer 2.0.0.1, account ",
                                              L"switches /quiet /log " + log.wstring() + L": started",
                                              L"Excel's start-up folder: " + excel_.startupFolder().wstring(),
@@ -272,29 +288,12 @@ TEST_F(Installer, EmptyStartupFolderFromExcelIsRefusedBeforeAnyCopy) {
     excel_.ExpectNothingLeftRunning();
 }
 
-TEST_F(Installer, StartupFolderReportedWithTrailingBackslashInstallsTheSame) {
-    Medium medium(mediumFolder_.path());
-    excel_.ReportStartupPathAs(excel_.startupFolder().wstring() + L"\\");
-    Process installer = StartFromMedium(medium, Program::Installer);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
-    ExpectInstalledFrom(medium, excel_.startupFolder());
-}
-
-TEST_F(Installer, StartedFromADriveRootReadsItsFilesThere) {
-    Medium medium{fs::path()};  // the root of the bench's spare drive
-    ASSERT_EQ(medium.folder(), fs::path(L"Q:\\"));
-    Process installer = StartFromMedium(medium, Program::Installer);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
-    ExpectInstalledFrom(medium, excel_.startupFolder());
-}
-
 TEST(InstallerNonAscii, InstallsIntoAStartupFolderWithNonAsciiCharacters) {
     const fs::path help = HelpFolder() / kHelpFile;
     ExcelBench excel(L"D\u00e9marrage \u03a9\u03bc\u03ad\u03b3\u03b1 \u542f\u52a8");
     TempFolder mediumFolder(L"m\u00e9dium-\u00fc");
     Medium medium(mediumFolder.path());
-    Process installer = StartFromMedium(medium, Program::Installer);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    EXPECT_EQ(RunInstallerToEnd(medium), kCompleted);
     EXPECT_EQ(ReadBytes(excel.startupFolder() / kMacroWorkbook), ReadBytes(medium.folder() / kMacroWorkbook));
     EXPECT_EQ(ReadBytes(excel.startupFolder() / kAddInWorkbook), ReadBytes(medium.folder() / kAddInWorkbook));
     fs::remove(help);
@@ -327,8 +326,7 @@ TEST_F(Installer, ExcelThatIsBusyAtFirstOrSlowToStartIsWaitedFor) {
         excel_.settings.SetJournal();
         excel_.settings.SetStartupPath(excel_.startupFolder().wstring());
         c.excel(excel_.settings);
-        Process installer = StartFromMedium(medium, Program::Installer);
-        EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+        EXPECT_EQ(RunInstallerToEnd(medium), kCompleted);
         ExpectInstalledFrom(medium, excel_.startupFolder());
         for (const auto& part : c.shown)
             EXPECT_TRUE(AnyContains(excel_.JournalDetails(c.journalEvent), part)) << Utf8(part);
@@ -420,8 +418,7 @@ TEST_F(Installer, MissingStartupFolderIsCreatedTwoLevelsDeep) {
     Medium medium(mediumFolder_.path());
     excel_.UseMissingStartupFolder(L"Fresh\\Excel\\XLSTART");
     ASSERT_FALSE(fs::exists(excel_.startupFolder().parent_path()));
-    Process installer = StartFromMedium(medium, Program::Installer);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    EXPECT_EQ(RunInstallerToEnd(medium), kCompleted);
     EXPECT_EQ(excel_.JournalDetails(L"missing"), (std::vector<std::wstring>{excel_.startupFolder().wstring()}));
     ExpectInstalledFrom(medium, excel_.startupFolder());
     excel_.ExpectNothingLeftRunning();
@@ -434,8 +431,7 @@ TEST_F(Installer, LocalisedExcelIsAskedInEnglishUnderAGermanUserLocale) {
     if (::GetUserDefaultLCID() != 0x0407) GTEST_SKIP() << "needs a German user locale";
     Medium medium(mediumFolder_.path());
     excel_.settings.SetLocalised(true);
-    Process installer = StartFromMedium(medium, Program::Installer);
-    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    EXPECT_EQ(RunInstallerToEnd(medium), kCompleted);
     ExpectInstalledFrom(medium, excel_.startupFolder());
     EXPECT_TRUE(excel_.JournalDetails(L"unknown").empty());
     EXPECT_EQ(excel_.MembersCalled(), (std::vector<std::wstring>{L"Hwnd", L"StartupPath", L"Quit"}));

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -222,17 +223,13 @@ TEST_P(ProgramResources, FixedVersionsAreTheProgramsVersion) {
 // On a Remote Desktop server a program without the mark is given a per-user copy of the Windows
 // folder, and the help file would go there.
 TEST_P(ProgramResources, IsMarkedTerminalServerAware) {
-    win32::UniqueKernelHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
-    std::array<std::uint8_t, 1024> head{};
-    DWORD read = 0;
-    ASSERT_TRUE(::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr));
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    ASSERT_TRUE(file.is_open());
     IMAGE_DOS_HEADER dos{};
-    std::memcpy(&dos, head.data(), sizeof dos);
     IMAGE_NT_HEADERS64 nt{};
-    ASSERT_LE(dos.e_lfanew + sizeof nt, read);
-    std::memcpy(&nt, head.data() + dos.e_lfanew, sizeof nt);
+    file.read(reinterpret_cast<char*>(&dos), sizeof dos);
+    file.seekg(dos.e_lfanew).read(reinterpret_cast<char*>(&nt), sizeof nt);
+    ASSERT_TRUE(file) << "the headers are cut short";
     ASSERT_EQ(nt.Signature, IMAGE_NT_SIGNATURE);
     EXPECT_NE(nt.OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE, 0);
 }
