@@ -65,10 +65,11 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
 void FileSystemObject::MakeInstalled(const CopyStep& copy) {
     DoStep({copy.activity, FileNameOf(copy.source), {copy.installedFile}}, [&] {
         // A copy takes along its source's download mark (a marked help file opens with blank
-        // pages) and its Read-only attribute (every file on a disc has it, and the uninstaller
-        // could not remove the copy). The copy is a file the user chose to install.
+        // pages) and its Read-only and Hidden attributes (every file on a disc is read-only, and
+        // the uninstaller could not remove the copy). The copy is a file the user chose to install.
+        // The attributes go first: Windows refuses to delete a stream of a read-only file.
+        files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute | kHiddenAttribute);
         files_.RemoveStream(copy.installedFile, kDownloadMarkStream);
-        files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute);
     });
 }
 

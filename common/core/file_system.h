@@ -26,7 +26,7 @@ public:
     // hidden one.
     void CopyFile(const CopyStep& copy);
     // Makes the copy a fresh file of the kit's own: without the download mark and the Read-only
-    // attribute it may have brought along from the medium.
+    // and Hidden attributes it may have brought along from the medium.
     void MakeInstalled(const CopyStep& copy);
     bool FileExists(const std::wstring& path);
     bool FolderExists(const std::wstring& path);

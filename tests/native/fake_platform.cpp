@@ -123,6 +123,10 @@ std::unique_ptr<HeldProcess> FakePlatform::HoldOwnerOf(std::int32_t window, std:
 
 bool FakePlatform::RemoveStream(const std::wstring& file, std::wstring_view stream) {
     journal.Record(L"RemoveStream " + std::wstring(stream) + L" " + file);
+    // MS-FSA 2.1.5.15.3: a read-only file's streams cannot be deleted (Wine deletes them).
+    if (state_.markedFiles.count(file) == 1 && (state_.attributes[file] & kReadOnlyAttribute) != 0) {
+        throw SetupError(L"DeleteFileW", file + L":" + std::wstring(stream), 5, L"Access is denied.");
+    }
     return state_.markedFiles.erase(file) == 1;
 }
 
@@ -214,19 +218,28 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     if (missing.count(ParentFolder(path)) == 1) pathNotFound();
                     missing.erase(path);
                 }
-                if (member == L"DeleteFile") state_.existingFiles.erase(path);
+                if (member == L"DeleteFile") {
+                    // DeleteFile, Remarks: a read-only file is not deleted.
+                    if ((state_.attributes[path] & kReadOnlyAttribute) != 0) {
+                        throw SetupError(L"DeleteFile", {}, kPermissionDenied, L"Permission denied");
+                    }
+                    state_.existingFiles.erase(path);
+                }
                 if (member == L"CopyFile") {
                     const std::wstring target = Text(arguments.at(1)) + FileNameOf(path);
                     if (state_.missingSources.count(path) == 1) {
                         throw SetupError(L"CopyFile", {}, static_cast<std::int32_t>(0x800A0035), L"File not found");
                     }
                     if (missing.count(ParentFolder(target)) == 1) pathNotFound();
-                    // As Windows: a read-only or hidden file is not replaced, nor one held open.
-                    const bool guarded =
-                        state_.existingFiles.count(target) == 1 && (state_.attributes[target] & 3) != 0;
+                    // CopyFile, Remarks: a read-only or hidden file is not replaced (Wine replaces both);
+                    // CreateFile, Remarks: nor is one another program holds open.
+                    const bool guarded = state_.existingFiles.count(target) == 1 &&
+                                         (state_.attributes[target] & (kReadOnlyAttribute | kHiddenAttribute)) != 0;
                     if (guarded || state_.filesInUse.count(target) == 1) {
-                        throw SetupError(L"CopyFile", {}, static_cast<std::int32_t>(0x800A0046), L"Permission denied");
+                        throw SetupError(L"CopyFile", {}, kPermissionDenied, L"Permission denied");
                     }
+                    // CopyFileEx, Remarks: the copy takes the source's attributes and named streams
+                    // along (Wine's takes no stream).
                     state_.existingFiles.insert(target);
                     state_.attributes[target] = state_.attributes[path];
                     if (state_.markedFiles.count(path) == 1) state_.markedFiles.insert(target);
