@@ -50,7 +50,7 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
 Outcome RunInstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
-    if (!platform.accounts.RunsAsSignedInUser()) return InstallHelpFileOnly(platform, record);
+    if (!RunsAsSignedInUser(platform.accounts.Context())) return InstallHelpFileOnly(platform, record);
 
     if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
 

@@ -49,7 +49,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
 
     if (Ask(forms, Form::UnInstall, CloseBox::Cancels) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
-    if (!platform.accounts.RunsAsSignedInUser()) return RemoveHelpFileOnly(platform, record);
+    if (!RunsAsSignedInUser(platform.accounts.Context())) return RemoveHelpFileOnly(platform, record);
     if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
 
     // Unlike the installer, the progress window comes before Excel and the file-system object.

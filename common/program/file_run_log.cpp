@@ -12,10 +12,29 @@
 
 namespace qh::program {
 
+namespace {
+
+// A relative path made full against the current folder, which for the system account is System32
+// and for some deployment tools a folder deleted after the run: the log names where it is.
+std::wstring FullPathOf(const std::wstring& path) {
+    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) win32::ThrowLastError(L"GetFullPathNameW", path);
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) win32::ThrowLastError(L"GetFullPathNameW", path);
+    full.resize(length);
+    return full;
+}
+
+}  // namespace
+
+// Writes share the file: two runs given the same log (the second one ends at once, since one
+// run is in progress) each append their own lines, each line whole.
 FileRunLog::FileRunLog(const std::wstring& path)
-    : file_(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                          nullptr)) {
-    if (!file_) win32::ThrowLastError(L"CreateFileW", path);
+    : path_(FullPathOf(path)),
+      file_(::CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    if (!file_) win32::ThrowLastError(L"CreateFileW", path_);
 }
 
 void FileRunLog::Step(std::wstring_view what) noexcept {

@@ -10,11 +10,14 @@ namespace qh::program {
 class FileRunLog final : public RunLog {
 public:
     // Opens the file for appending, creating it if missing (a relative path is taken from the
-    // current folder); a SetupError when it cannot.
+    // current folder); a SetupError when it cannot. Another run may append to it meanwhile.
     explicit FileRunLog(const std::wstring& path);
     void Step(std::wstring_view what) noexcept override;
+    // The file's full path.
+    const std::wstring& Path() const noexcept { return path_; }
 
 private:
+    std::wstring path_;
     win32::UniqueFileHandle file_;
 };
 

@@ -39,27 +39,41 @@ void ShowMessage(const std::wstring& text, HWND startupWindow, UINT icon) {
                   MB_OK | icon | MB_SETFOREGROUND | (owner ? MB_APPLMODAL : MB_TASKMODAL));
 }
 
-// Both programs, one run at a time in a session: a second one would find the first one's hidden
-// Excel and ask the user to close an Excel they cannot see.
-constexpr wchar_t kOneRunMutex[] = L"Local\\QuenzoHalvornSetupRun";
-
-// Owns the session's run while it is held.
+// Owns the session's run while it is held. Made before anything else, the log included.
 class OneRunAtATime {
 public:
-    OneRunAtATime() : mutex_(::CreateMutexW(nullptr, TRUE, kOneRunMutex)) {
-        win32::ThrowLastErrorIfNull(mutex_.get(), L"CreateMutexW", kOneRunMutex);
-        owned_ = ::GetLastError() != ERROR_ALREADY_EXISTS;
+    OneRunAtATime() noexcept {
+        // Only the documented ERROR_ALREADY_EXISTS is set on success; a stale error must not pass for it.
+        ::SetLastError(ERROR_SUCCESS);
+        mutex_.reset(::CreateMutexW(nullptr, TRUE, kOneRunMutex));
+        const DWORD error = ::GetLastError();
+        if (mutex_) {
+            owned_ = error != ERROR_ALREADY_EXISTS;
+        } else if (error != ERROR_ACCESS_DENIED) {
+            // Refused access, it exists: made by another account's run in this session (an
+            // administrator's "Run as"), which is a run all the same.
+            try {
+                win32::ThrowLastError(L"CreateMutexW", kOneRunMutex);
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+        }
     }
     OneRunAtATime(const OneRunAtATime&) = delete;
     OneRunAtATime& operator=(const OneRunAtATime&) = delete;
     ~OneRunAtATime() {
         if (owned_) ::ReleaseMutex(mutex_.get());
     }
-    bool Owned() const noexcept { return owned_; }
+    // Whether this run holds it; throws when it could not be made at all.
+    bool Owned() const {
+        if (failure_) std::rethrow_exception(failure_);
+        return owned_;
+    }
 
 private:
     win32::UniqueKernelHandle mutex_;
     bool owned_ = false;
+    std::exception_ptr failure_;
 };
 
 // The window of the run in progress that the user last saw: the topmost visible one of the kit.
@@ -127,7 +141,8 @@ std::wstring HelpFileOnlyMessage(Program program, const std::wstring& account) {
 }
 
 // One run, its steps going to `log`; the exit code.
-ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& switches, RunLog& log) {
+ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& switches, const OneRunAtATime& run,
+             RunLog& log) {
     // With nobody at the desk, the exit code and the log tell how the run ended.
     const auto tell = [&](const std::wstring& text, HWND startupWindow, UINT icon) {
         log.Step(text);
@@ -137,7 +152,6 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
     record.program = program.program;
     std::exception_ptr failure;
     try {
-        const OneRunAtATime run;
         if (!run.Owned()) {
             if (!switches.quiet) BringRunningSetupToFront();
             tell(std::wstring(kProductName) +
@@ -175,7 +189,8 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
         } catch (const ExcelRunsUnattended&) {
             // Found before anything changed; a deployment tool can try again later.
             log.Step(
-                L"Excel is running (a window of class XLMAIN), and /quiet forbids asking to close it; "
+                L"Excel is open (a window of class XLMAIN on screen or minimised), and /quiet forbids asking to close "
+                L"it; "
                 L"nothing changed");
             return ExitCode::ExcelRunning;
         } catch (...) {
@@ -200,6 +215,7 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
         if (switches.help || !switches.quiet) ShowMessage(SwitchesHelp(switches.unknown), nullptr, MB_ICONINFORMATION);
         return static_cast<int>(switches.unknown.empty() ? ExitCode::Completed : ExitCode::UnknownArgument);
     }
+    const OneRunAtATime run;
     NoRunLog noLog;
     std::unique_ptr<FileRunLog> fileLog;
     if (!switches.logFile.empty()) {
@@ -216,11 +232,12 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
         }
     }
     RunLog& log = fileLog ? static_cast<RunLog&>(*fileLog) : noLog;
-    std::wstring commandLine;
-    for (const std::wstring& argument : arguments) commandLine += L" " + argument;
+    std::wstring switchesGiven;
+    if (switches.quiet) switchesGiven += L" /quiet";
+    if (fileLog) switchesGiven += L" /log " + fileLog->Path();
     log.Step(std::wstring(kProductName) + L" " + std::wstring(ProgramNoun(program.program)) + L" " + OwnVersion() +
-             L", account " + win32::AccountName() + L", switches" + commandLine + L": started");
-    const int exitCode = static_cast<int>(Run(instance, program, switches, log));
+             L", account " + win32::AccountName() + L", switches" + switchesGiven + L": started");
+    const int exitCode = static_cast<int>(Run(instance, program, switches, run, log));
     log.Step(L"Exit code " + std::to_wstring(exitCode));
     return exitCode;
 }

@@ -8,6 +8,10 @@
 
 namespace qh::program {
 
+// Both programs, one run at a time in a session: a second one would change what the first one
+// is changing, and its window would come up beside the first one's.
+inline constexpr wchar_t kOneRunMutex[] = L"Local\\QuenzoHalvornSetupRun";
+
 // Runs the program's sequence with the forms it uses, as its command line's switches ask; returns
 // the exit code (core/exit_codes.h).
 int RunSetupProgram(HINSTANCE instance, const SetupProgram& program);

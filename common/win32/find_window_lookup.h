@@ -3,10 +3,11 @@
 
 namespace qh::win32 {
 
-// FindWindowA with a class name and no window name: it sees hidden top-level windows too.
+// FindWindowA with a class name and no window name, which sees hidden top-level windows too, then
+// the other windows of the class after it.
 class FindWindowLookup final : public WindowLookup {
 public:
-    bool TopLevelWindowExists(std::string_view className) override;
+    std::vector<WindowShown> TopLevelWindows(std::string_view className) override;
 };
 
 }  // namespace qh::win32

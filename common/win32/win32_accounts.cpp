@@ -23,23 +23,45 @@ std::string UserOf(HANDLE process) {
 
 PSID SidOf(std::string& user) { return reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid; }
 
+// Whether the process's window station is one a user sees: the interactive WinSta0, not a
+// service's or a batch job's.
+bool OnInteractiveStation() {
+    USEROBJECTFLAGS flags{};
+    const HWINSTA station = ::GetProcessWindowStation();
+    if (!station || !::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), nullptr)) return false;
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+bool InSessionZero() {
+    DWORD session = 0;
+    return ::ProcessIdToSessionId(::GetCurrentProcessId(), &session) && session == 0;
+}
+
 }  // namespace
 
-bool Win32Accounts::RunsAsSignedInUser() {
+RunContext Win32Accounts::Context() {
+    RunContext run;
     std::string own = UserOf(::GetCurrentProcess());
-    if (own.empty()) return true;  // nothing to compare: the interactive run as it always was
+    // Nothing to compare: the interactive run as it always was.
+    if (own.empty()) return run;
     for (const WELL_KNOWN_SID_TYPE service : {WinLocalSystemSid, WinLocalServiceSid, WinNetworkServiceSid}) {
-        if (::IsWellKnownSid(SidOf(own), service)) return false;
+        if (::IsWellKnownSid(SidOf(own), service)) run.serviceAccount = true;
     }
-    // The shell's owner is the person signed in; with no shell (a bench, a server core), the run
-    // counts as theirs.
+    run.interactiveStation = OnInteractiveStation();
+    run.sessionZero = InSessionZero();
+    // The shell's owner is the person signed in.
     const HWND shell = ::GetShellWindow();
     DWORD shellProcessId = 0;
-    if (!shell || !::GetWindowThreadProcessId(shell, &shellProcessId)) return true;
+    if (!shell || !::GetWindowThreadProcessId(shell, &shellProcessId)) {
+        run.shell = ShellOwner::NoShell;
+        return run;
+    }
     const UniqueKernelHandle shellProcess(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcessId));
     // A shell this account may not even look at is someone else's.
     std::string signedIn = shellProcess ? UserOf(shellProcess.get()) : std::string();
-    return !signedIn.empty() && ::EqualSid(SidOf(own), SidOf(signedIn));
+    run.shell = !signedIn.empty() && ::EqualSid(SidOf(own), SidOf(signedIn)) ? ShellOwner::ThisAccount
+                                                                             : ShellOwner::AnotherAccount;
+    return run;
 }
 
 std::wstring AccountName() {

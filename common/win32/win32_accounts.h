@@ -5,10 +5,11 @@
 
 namespace qh::win32 {
 
-// The process token's user against the owner of the desktop's shell window.
+// The process token's user against the owner of the desktop's shell window, and the window
+// station and session the process has.
 class Win32Accounts final : public Accounts {
 public:
-    bool RunsAsSignedInUser() override;
+    RunContext Context() override;
 };
 
 // The account the program runs as, "DOMAIN\name", for the log and the reports.

@@ -83,6 +83,23 @@ TEST(ExcelGuard, NoExcelNoQuestionAndCancelStopsAtOnce) {
     EXPECT_EQ(cancelled.journal.Calls().back(), L"Unload ExitExcel");
 }
 
+// Another program's automation Excel, or one still closing, has no window on screen: the user
+// could not close it. A minimised one is on the taskbar, and counts.
+TEST(ExcelGuard, AsksOnlyAboutAWindowTheUserCanSee) {
+    using enum WindowShown;
+    const struct {
+        std::vector<WindowShown> windows;
+        bool asks;
+    } cases[] = {{{Hidden}, false}, {{Hidden, Hidden}, false}, {{Minimised}, true}, {{Hidden, OnScreen}, true}};
+    for (const auto& c : cases) {
+        MachineState state;
+        state.otherExcelWindows = c.windows;
+        state.answers[Form::ExitExcel] = {UserAction::ClickCancel};
+        FakePlatform fake(state);
+        EXPECT_EQ(PassExcelGuard(fake, fake), c.asks ? Answer::Cancel : Answer::GoAhead) << c.windows.size();
+    }
+}
+
 TEST(SettlePause, LastsOneSecondAndHandlesEventsAsTheyCome) {
     FakePlatform fake{MachineState{}};
     fake.journal.clock = 5000ms;

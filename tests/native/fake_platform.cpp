@@ -68,12 +68,14 @@ std::optional<std::chrono::milliseconds> Journal::TimeOf(const std::wstring& cal
 
 std::wstring NameOf(Form form) { return std::wstring(FormName(form)); }
 
-bool FakePlatform::TopLevelWindowExists(std::string_view className) {
+std::vector<WindowShown> FakePlatform::TopLevelWindows(std::string_view className) {
     journal.Record(L"FindWindowA " + std::wstring(className.begin(), className.end()));
-    if (state_.excelWindowLooks.empty()) return false;
-    const bool found = state_.excelWindowLooks.front();
-    state_.excelWindowLooks.pop_front();
-    return found;
+    std::vector<WindowShown> windows = state_.otherExcelWindows;
+    if (!state_.excelWindowLooks.empty()) {
+        if (state_.excelWindowLooks.front()) windows.push_back(WindowShown::OnScreen);
+        state_.excelWindowLooks.pop_front();
+    }
+    return windows;
 }
 
 namespace {

@@ -67,8 +67,9 @@ struct MachineState {
     std::set<std::wstring> filesInUse{};      // held open by another program
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
     bool scriptingRuntimeMissing = false;
-    bool runsAsSignedInUser = true;                    // false: another account's run, or a service's
-    std::deque<bool> excelWindowLooks{};               // answers of successive window lookups; then false
+    RunContext account{};                              // the signed-in user's, at their desk
+    std::deque<bool> excelWindowLooks{};               // the user's Excel on screen at successive looks; then not
+    std::vector<WindowShown> otherExcelWindows{};      // other Excels' windows, at every look
     std::map<Form, std::deque<UserAction>> answers{};  // per dialog, successive actions
 
     // Excel's rough edges.
@@ -105,7 +106,7 @@ public:
     int pumpCalls = 0;
 
     // WindowLookup
-    bool TopLevelWindowExists(std::string_view className) override;
+    std::vector<WindowShown> TopLevelWindows(std::string_view className) override;
     // AutomationFactory
     AutomationPtr CreateObject(std::wstring_view programId) override;
     // FormsRuntime
@@ -135,7 +136,7 @@ public:
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts
-    bool RunsAsSignedInUser() override { return state_.runsAsSignedInUser; }
+    RunContext Context() override { return state_.account; }
 
 private:
     // Makes the call in progress one that does not come back; throws to leave the member.

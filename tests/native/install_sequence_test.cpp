@@ -351,29 +351,53 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
 
 // Runs for administrators. With nobody at the desk (/quiet): nothing is shown, no pause is made,
 // the uninstaller's confirmation is the switch, and a running Excel stops the run before anything
-// is started or changed. Run as another account or a service: the help file alone is installed or
-// removed, and Excel is never started or looked for.
+// is started or changed. Run as another account or a service, or with no desktop a user sees: the
+// help file alone is installed or removed, and Excel is never started or looked for.
 TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
     const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
+    const RunContext user{};
+    const RunContext noShell{.shell = ShellOwner::NoShell};
     const struct {
         const char* name;
         bool quiet;
         bool excelRuns;
-        bool otherAccount;
+        RunContext account;
         std::optional<Outcome> outcome;  // none: ExcelRunsUnattended
         std::size_t installed;           // files installed, and removed
         std::size_t removed;
     } cases[] = {
-        {"quiet", true, false, false, Outcome::Completed, 3, 1},
-        {"quiet, Excel runs", true, true, false, std::nullopt, 0, 0},
-        {"another account, Excel runs", false, true, true, Outcome::HelpFileOnly, 1, 1},
+        {"quiet", true, false, user, Outcome::Completed, 3, 1},
+        {"quiet, Excel runs", true, true, user, std::nullopt, 0, 0},
+        {"another account, Excel runs",
+         false,
+         true,
+         {.shell = ShellOwner::AnotherAccount},
+         Outcome::HelpFileOnly,
+         1,
+         1},
+        {"the system account", true, false, {.serviceAccount = true}, Outcome::HelpFileOnly, 1, 1},
+        {"no shell, on the user's desktop", false, false, noShell, Outcome::Completed, 3, 1},
+        {"no shell, on a service's station",
+         true,
+         false,
+         {.shell = ShellOwner::NoShell, .interactiveStation = false},
+         Outcome::HelpFileOnly,
+         1,
+         1},
+        {"no shell, in the services' session",
+         true,
+         false,
+         {.shell = ShellOwner::NoShell, .sessionZero = true},
+         Outcome::HelpFileOnly,
+         1,
+         1},
     };
     for (const auto& c : cases) {
         for (const bool installing : {true, false}) {
             SCOPED_TRACE(testing::Message() << c.name << (installing ? ", install" : ", uninstall"));
             MachineState state;
             state.existingFiles = {help};
-            state.runsAsSignedInUser = !c.otherAccount;
+            state.account = c.account;
             if (c.excelRuns) state.excelWindowLooks = {true};
             state.answers[Form::UnInstall] = {UserAction::ClickOk};
             FakePlatform fake(state);
@@ -395,7 +419,7 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
                 EXPECT_EQ(fake.journal.clock, 0ms) << "a pause with nobody to see it";
             }
             EXPECT_EQ(Count(calls, L"CreateObject excel.application"), c.outcome == Outcome::Completed ? 1 : 0);
-            if (c.otherAccount) {
+            if (c.outcome == Outcome::HelpFileOnly) {
                 EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
                                         [](const auto& call) {
                                             return call.find(L"excel") != std::wstring::npos ||
@@ -405,7 +429,9 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
                 EXPECT_EQ(installing ? record.filesCopied : record.filesDeleted, (Calls{help}));
                 EXPECT_EQ(Count(calls, L"fso.Release"), 1);
                 EXPECT_EQ(Count(calls, L"folder.Release"), 1);
-                EXPECT_EQ(calls.back(), L"End");
+                if (!c.quiet) {
+                    EXPECT_EQ(calls.back(), L"End");
+                }
             }
             EXPECT_EQ(installing ? record.filesCopied.size() : record.filesDeleted.size(),
                       installing ? c.installed : c.removed);

@@ -1,11 +1,14 @@
 // The real installer under Wine, with the stand-in Excel, run as a user would run it.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <thread>
 
 #include "com_test_helpers.h"
+#include "program/setup_program.h"
 #include "setup_bench.h"
 
 namespace qh::testing {
@@ -129,6 +132,29 @@ TEST_F(Installer, AsksAgainWhileExcelRunsAndGoesOnOnceItIsClosed) {
     excel_.ExpectNothingLeftRunning();
 }
 
+// Another program's automation Excel (a report generator, a sync tool) has no window on screen,
+// and the user could not close it: neither program asks about it, and it goes on serving its own
+// program afterwards.
+TEST_F(Installer, AnotherProgramsHiddenExcelIsNotTheUsersToClose) {
+    Medium medium(mediumFolder_.path());
+    ComApartmentGuard apartment;
+    auto [created, otherExcel] = CreateExcel();
+    ASSERT_EQ(created, S_OK);
+    const DWORD otherProcess = excel_.Journal().back().processId;
+    ASSERT_TRUE(ExcelWindowExists());
+    Process installer = StartFromMedium(medium, Program::Installer);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+    Process uninstaller = StartFromMedium(medium, Program::Uninstaller);
+    Press(WaitForDesign(uninstaller, kUnInstallText), L"Ok");
+    EXPECT_EQ(WaitForExit(uninstaller, kRunTimeout), kCompleted);
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    ASSERT_TRUE(IsProcessRunning(otherProcess)) << "another program's Excel was ended";
+    EXPECT_EQ(CallMethod(*otherExcel, L"Quit"), S_OK);
+    otherExcel.reset();
+    excel_.ExpectNothingLeftRunning();
+}
+
 // With nobody at the desk: no window at any moment, the files in place and gone again, and a
 // running Excel ends the run with exit 3 and nothing changed. "/?" and an unknown argument show
 // their box and do nothing else.
@@ -156,6 +182,21 @@ TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
         UserExcel usersExcel;
         EXPECT_EQ(runQuietly(Program::Installer, (L"/Quiet" + logSwitch).c_str()), 3u);
     }
+    {
+        // Another account's run in the session (an administrator's "Run as"), whose lock this
+        // account may not open: a run all the same.
+        PSECURITY_DESCRIPTOR denyingAll = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1,
+                                                                           &denyingAll, nullptr));
+        SECURITY_ATTRIBUTES locked{sizeof(locked), denyingAll, FALSE};
+        const win32::UniqueKernelHandle otherRun(::CreateMutexW(&locked, TRUE, program::kOneRunMutex));
+        ::LocalFree(denyingAll);
+        ASSERT_TRUE(otherRun);
+        // As the programs ask for it.
+        ASSERT_EQ(::CreateMutexW(nullptr, TRUE, program::kOneRunMutex), nullptr);
+        ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(runQuietly(Program::Uninstaller, (L"/quiet" + logSwitch).c_str()), 5u);
+    }
     EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 2u);
     medium.RemoveFile(kHelpFile);
@@ -173,6 +214,8 @@ TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
                                              L"Removed " + (excel_.startupFolder() / kAddInWorkbook).wstring(),
                                              L"/quiet forbids asking",
                                              L"Exit code 3",
+                                             L"already running",
+                                             L"Exit code 5",
                                              L"Copying QuenzoHalvorn.chm into the Windows Help folder",
                                              L"Exit code 1"};
     for (const std::wstring& line : lines) {
@@ -197,17 +240,31 @@ TEST_F(Installer, QuietRunsShowNoWindowAndSwitchesAreListed) {
     excel_.ExpectNothingLeftRunning();
 }
 
-// Also: one run of the kit at a time; a second start, of either program, changes nothing.
+// Also: one run of the kit at a time; a second start, of either program, changes nothing, and
+// writes its own lines into the log the first one writes, as a deployment's runs share one.
 TEST_F(Installer, CancelAtTheExcelPromptChangesNothingAndStartsNoExcel) {
     Medium medium(mediumFolder_.path());
     UserExcel usersExcel;
-    Process installer = StartFromMedium(medium, Program::Installer);
+    // Relative: from the folder each starts in, the medium's; the log names it in full.
+    const std::wstring logSwitch = L"/log setup.log";
+    const auto start = [&](Program program) {
+        return StartProgram(medium.ProgramPath(program).wstring(), medium.folder().wstring(), logSwitch);
+    };
+    Process installer = start(Program::Installer);
     HWND prompt = WaitForDesign(installer, kExitExcelText);
-    Process second = StartFromMedium(medium, Program::Uninstaller);
+    Process second = start(Program::Uninstaller);
     EXPECT_TRUE(Contains(ReadAndDismissReport(second), L"already running"));
     EXPECT_EQ(WaitForExit(second, kRunTimeout), 5u);
     Press(prompt, L"Cancel");
     EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCancelled);
+    const std::vector<char> log = ReadBytes(mediumFolder_.path() / L"setup.log");
+    const std::string text(log.begin(), log.end());
+    for (const std::string& line :
+         {std::string("installer 2.0.0.1"), std::string("uninstaller 1.0.0.0"),
+          Utf8(L"/log " + (medium.folder() / L"setup.log").wstring() + L": started"), std::string("already running"),
+          std::string("Exit code 5"), std::string("Cancelled by the user"), std::string("Exit code 2")}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << " not in\n" << text;
+    }
     EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
     EXPECT_FALSE(fs::exists(installedHelp_));
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 0u);
