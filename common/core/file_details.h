@@ -26,6 +26,9 @@ public:
     virtual bool IsInUse(const std::wstring& file) noexcept = 0;
     // The user's temporary folder, where Windows runs a program opened inside a zip archive.
     virtual std::wstring TemporaryFolder() = 0;
+    // An existing file or folder's path in its long form, where it was given in its short 8.3
+    // form ("C:\Users\JOHNSM~1"); as it is given when the system cannot tell.
+    virtual std::wstring LongPath(const std::wstring& path) noexcept = 0;
     // The normalised folder that holds the running program's file ("E:" at a drive's root).
     virtual std::wstring ProgramFolder() = 0;
 };

@@ -121,7 +121,11 @@ void FileSystemObject::Explain(SetupError& failure, const std::wstring& target) 
 
 bool FileSystemObject::RunsFromTemporaryFolder(const std::wstring& source) noexcept {
     try {
-        return StartsWithFolder(source, NormaliseFolderPath(files_.TemporaryFolder()));
+        // The temporary folder is often stored in its short form, and the program may be started
+        // by either: they are compared in their long forms. The source itself is not there.
+        const std::wstring folder = files_.LongPath(ParentFolder(source));
+        return StartsWithFolder(folder + L"\\" + FileNameOf(source),
+                                NormaliseFolderPath(files_.LongPath(files_.TemporaryFolder())));
     } catch (...) {
         return false;
     }

@@ -62,6 +62,20 @@ std::wstring Win32FileDetails::TemporaryFolder() {
     return std::wstring(folder, length);
 }
 
+std::wstring Win32FileDetails::LongPath(const std::wstring& path) noexcept {
+    try {
+        const DWORD size = ::GetLongPathNameW(path.c_str(), nullptr, 0);
+        if (size == 0) return path;
+        std::wstring longPath(size, L'\0');
+        const DWORD length = ::GetLongPathNameW(path.c_str(), longPath.data(), size);
+        if (length == 0 || length >= size) return path;
+        longPath.resize(length);
+        return longPath;
+    } catch (...) {
+        return path;
+    }
+}
+
 std::wstring Win32FileDetails::ProgramFolder() { return ParentFolder(RunningProgramPath()); }
 
 }  // namespace qh::win32

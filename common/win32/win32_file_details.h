@@ -10,6 +10,7 @@ public:
     bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) override;
     bool IsInUse(const std::wstring& file) noexcept override;
     std::wstring TemporaryFolder() override;
+    std::wstring LongPath(const std::wstring& path) noexcept override;
     std::wstring ProgramFolder() override;
 };
 

@@ -139,6 +139,13 @@ bool FakePlatform::ClearAttributes(const std::wstring& file, std::uint32_t attri
     return true;
 }
 
+std::wstring FakePlatform::LongPath(const std::wstring& path) noexcept {
+    for (const auto& [shortForm, longForm] : state_.longNames) {
+        if (path.starts_with(shortForm)) return longForm + path.substr(shortForm.size());
+    }
+    return path;
+}
+
 bool FakePlatform::EndProcess(FakeProcess& process) noexcept {
     if (process.ended) return false;
     process.ended = true;

@@ -66,6 +66,7 @@ struct MachineState {
     std::set<std::wstring> missingSources{};  // not on the medium
     std::set<std::wstring> filesInUse{};      // held open by another program
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
+    std::map<std::wstring, std::wstring> longNames{};  // a folder's short form and its long form
     bool scriptingRuntimeMissing = false;
     RunContext account{};                              // the signed-in user's, at their desk
     std::deque<bool> excelWindowLooks{};               // the user's Excel on screen at successive looks; then not
@@ -132,6 +133,7 @@ public:
     bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) override;
     bool IsInUse(const std::wstring& file) noexcept override { return state_.filesInUse.count(file) == 1; }
     std::wstring TemporaryFolder() override { return state_.temporaryFolder; }
+    std::wstring LongPath(const std::wstring& path) noexcept override;
     std::wstring ProgramFolder() override;
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }

@@ -265,6 +265,21 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesOrTheFailureIsNamedWhateverTheMach
              s.missingSources = {zip + L"\\QZ Macro.xls"};
          },
          FailureKind::NotExtracted, L"QZ Macro.xls", 0, 4},
+        {"run from inside a zip, the temporary folder named in its short form",
+         [&](MachineState& s, fake::Journal&) {
+             s.programFolder = zip;
+             s.missingSources = {zip + L"\\QZ Macro.xls"};
+             s.temporaryFolder = L"C:\\Users\\ANN~1\\AppData\\Local\\Temp\\";
+             s.longNames = {{L"C:\\Users\\ANN~1", L"C:\\Users\\ann"}};
+         },
+         FailureKind::NotExtracted, L"QZ Macro.xls", 0, 4},
+        {"run from inside a zip, started by its short name",
+         [&](MachineState& s, fake::Journal&) {
+             s.programFolder = L"C:\\Users\\ANN~1\\AppData\\Local\\Temp\\TEMP1_~1.ZIP";
+             s.missingSources = {s.programFolder + L"\\QZ Macro.xls"};
+             s.longNames = {{L"C:\\Users\\ANN~1\\AppData\\Local\\Temp\\TEMP1_~1.ZIP", zip}};
+         },
+         FailureKind::NotExtracted, L"QZ Macro.xls", 0, 4},
         {"a medium without its files",
          [&](MachineState& s, fake::Journal&) { s.missingSources = {L"E:\\Setup\\QZ Macro.xls"}; },
          FailureKind::NotOnMedium, L"QZ Macro.xls", 0, 4},
