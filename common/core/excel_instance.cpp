@@ -1,5 +1,6 @@
 #include "core/excel_instance.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "core/event_pump.h"
@@ -17,6 +18,34 @@ struct CallOutcome {
 bool IsRefusal(std::int32_t code) { return code == kCallRejected || code == kRetryLater; }
 
 bool IsExcelUnanswered(FailureKind kind) { return kind == FailureKind::ExcelBusy || kind == FailureKind::ExcelSilent; }
+
+// What came of giving up on the Excel this run started: the process held since Excel named its
+// window, or those of the start note. A process of the note that shows a window may be the user's
+// own Excel, started meanwhile: it is taken for the run's only when none was ended in its place.
+struct GivenUp {
+    bool waitsForItsUser = false;
+    std::wstring aftermath;  // in the report's words
+};
+
+GivenUp WhatCameOf(const std::vector<Ending>& endings, bool held) {
+    const auto count = [&](Ending ending) { return std::count(endings.begin(), endings.end(), ending); };
+    GivenUp givenUp;
+    givenUp.waitsForItsUser = count(Ending::ShowsWindow) > 0 && count(Ending::Ended) == 0;
+    std::wstring& words = givenUp.aftermath;
+    const auto say = [&words](const std::wstring& sentence) { words += (words.empty() ? L"" : L" ") + sentence; };
+    if (held && count(Ending::Ended) > 0) say(L"The Excel this program had started was ended.");
+    if (held && count(Ending::AlreadyGone) > 0) say(L"The Excel this program had started had already ended.");
+    if (!held && count(Ending::Ended) == 1) {
+        say(L"The Excel process started for this program, which showed no window, was ended.");
+    } else if (!held && count(Ending::Ended) > 1) {
+        say(std::to_wstring(count(Ending::Ended)) +
+            L" Excel processes started for this program, which showed no window, were ended.");
+    }
+    if (givenUp.waitsForItsUser) say(L"It was left running, for you to answer.");
+    if (count(Ending::Refused) > 0) say(L"Windows would not let this program end the Excel it had started.");
+    if (words.empty()) say(L"No Excel this program had started was found running.");
+    return givenUp;
+}
 
 }  // namespace
 
@@ -42,11 +71,11 @@ void ExcelInstance::Create() {
                 },
                 platform_.forms.Now() + kExcelAnswerTime);
         } catch (SetupError& failure) {
-            if (ended_) throw;  // it did not answer and was ended already
+            if (givenUp_) throw;  // it did not answer and was given up on already
             // Whatever the system answered, busy apart, Excel did not start. A process it started
             // for the request may still come up, hidden, with nobody to make it quit.
             if (!IsExcelUnanswered(failure.Kind())) failure.SetKind(FailureKind::ExcelCannotStart);
-            failure.SetAftermath(EndOwnExcel());
+            GiveUpOn(failure);
             throw;
         }
     });
@@ -80,7 +109,7 @@ void ExcelInstance::Release() noexcept {
     if (released_) return;
     released_ = true;
     try {
-        if (!quitSent_ && !ended_ && remote_->excel) Quit();
+        if (!quitSent_ && !givenUp_ && remote_->excel) Quit();
     } catch (...) {
         // The failure that brought us here is the one to report.
     }
@@ -88,7 +117,7 @@ void ExcelInstance::Release() noexcept {
         auto deadline = platform_.forms.Now() + kEndedExcelGrace;
         // A call still on its way (a Quit that a failing window cut short) is an Excel that does
         // not answer; left so, it would run on hidden. Once it has gone, the call fails at once.
-        if (!WaitForCallThread(deadline) && !ended_) {
+        if (!WaitForCallThread(deadline) && !givenUp_) {
             EndOwnExcel();
             deadline = platform_.forms.Now() + kEndedExcelGrace;
         }
@@ -100,8 +129,10 @@ void ExcelInstance::Release() noexcept {
         }
     } catch (...) {
         // As above; a wait cut short leaves a call that may never come back.
-        if (!ended_ && !platform_.excelCalls.Returned()) EndOwnExcelQuietly();
+        if (!givenUp_ && !platform_.excelCalls.Returned()) EndOwnExcelQuietly();
     }
+    // Let go, it ends in a moment, and the run waits for that once its windows are gone.
+    if (!givenUp_ && ownProcess_) platform_.closingExcel.Hold(std::move(ownProcess_));
 }
 
 Value ExcelInstance::CallUntilAnswered(Activity activity, std::wstring_view step, const Step& call) {
@@ -112,7 +143,7 @@ Value ExcelInstance::CallUntilAnswered(Activity activity, std::wstring_view step
             try {
                 return CallOnce(step, call, deadline);
             } catch (const SetupError& failure) {
-                if (ended_ || !IsRefusal(failure.Code())) throw;
+                if (givenUp_ || !IsRefusal(failure.Code())) throw;
                 if (forms.Now() + kBusyRetryPause >= deadline) GiveUp(step, failure.Code(), failure.Description());
             }
             HandleEventsUntil(forms, forms.Now() + kBusyRetryPause, [] { return false; });
@@ -142,19 +173,10 @@ bool ExcelInstance::WaitForCallThread(std::chrono::steady_clock::time_point dead
     return HandleEventsUntil(platform_.forms, deadline, [this] { return platform_.excelCalls.Returned(); });
 }
 
-std::wstring ExcelInstance::EndOwnExcel() {
-    ended_ = true;
-    if (ownProcess_) {
-        return ownProcess_->End() ? L"The Excel this program had started was ended."
-                                  : L"The Excel this program had started had already ended.";
-    }
-    switch (const int ended = startNote_.EndStartedSince()) {
-        case 0: return L"No Excel this program had started was found running.";
-        case 1: return L"The Excel process started for this program, which showed no window, was ended.";
-        default:
-            return std::to_wstring(ended) +
-                   L" Excel processes started for this program, which showed no window, were ended.";
-    }
+std::vector<Ending> ExcelInstance::EndOwnExcel() {
+    givenUp_ = true;
+    if (ownProcess_) return {ownProcess_->EndIfHidden()};
+    return startNote_.EndStartedSince();
 }
 
 void ExcelInstance::EndOwnExcelQuietly() noexcept {
@@ -165,12 +187,18 @@ void ExcelInstance::EndOwnExcelQuietly() noexcept {
     }
 }
 
+void ExcelInstance::GiveUpOn(SetupError& failure) {
+    const bool held = ownProcess_ != nullptr;
+    GivenUp givenUp = WhatCameOf(EndOwnExcel(), held);
+    if (givenUp.waitsForItsUser) failure.SetKind(FailureKind::ExcelWaiting);
+    failure.SetAftermath(std::move(givenUp.aftermath));
+}
+
 void ExcelInstance::GiveUp(std::wstring_view step, std::int32_t code, std::wstring description) {
-    std::wstring aftermath = EndOwnExcel();
+    SetupError failure(std::wstring(step), {}, code, std::move(description));
+    GiveUpOn(failure);
     // Once its Excel has gone, a call in progress fails at once and frees the call thread.
     WaitForCallThread(platform_.forms.Now() + kEndedExcelGrace);
-    SetupError failure(std::wstring(step), {}, code, std::move(description));
-    failure.SetAftermath(std::move(aftermath));
     throw failure;
 }
 

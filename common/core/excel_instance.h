@@ -6,8 +6,11 @@
 // again after a short pause; its creation is asked for once, since every request starts another
 // Excel. Each step (the start, Hwnd, StartupPath, Quit) gets kExcelAnswerTime in all; an Excel
 // that has not answered by then, or still refuses, is ended, and so is one the release could not
-// see quit: left running hidden it would make every later run ask the user to close an Excel they
-// cannot see.
+// see quit: left running hidden, it would serve nobody and hold on to what it has open. One that
+// shows a window of its own (a sign-in or activation question) is waiting for its user, and is
+// left running for them to answer.
+//
+// Once let go, it takes a moment to end; the run waits for it at its very end (ClosingExcel).
 //
 // Only the Excel this run started is ever ended. Once created, it names its window (Hwnd), whose
 // process is opened and held for the instance's life. Before that, or from an automation server
@@ -19,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/automation.h"
 #include "core/error_codes.h"
@@ -68,10 +72,13 @@ private:
     // Runs the step once; ends Excel when it has not come back by `deadline`.
     Value CallOnce(std::wstring_view step, const Step& call, std::chrono::steady_clock::time_point deadline);
     bool WaitForCallThread(std::chrono::steady_clock::time_point deadline);
-    // Ends the Excel this run started, and no other; what was ended, in the report's words.
-    std::wstring EndOwnExcel();
+    // Ends the Excel this run started, and no other, unless it waits for its user in a window of
+    // its own; how each process of it ended.
+    std::vector<Ending> EndOwnExcel();
     void EndOwnExcelQuietly() noexcept;
-    // Ends the instance that did not answer in time and throws the step's failure, which says so.
+    // Ends it as above and tells `failure` what came of that.
+    void GiveUpOn(SetupError& failure);
+    // Gives up on the instance that did not answer in time and throws the step's failure.
     [[noreturn]] void GiveUp(std::wstring_view step, std::int32_t code, std::wstring description);
 
     Platform& platform_;
@@ -79,7 +86,7 @@ private:
     std::unique_ptr<HeldProcess> ownProcess_;
     std::shared_ptr<Remote> remote_ = std::make_shared<Remote>();
     bool quitSent_ = false;
-    bool ended_ = false;
+    bool givenUp_ = false;  // ended, or left to the user it waits for: nothing more is asked of it
     bool released_ = false;
 };
 

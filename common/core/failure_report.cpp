@@ -76,6 +76,11 @@ KindWords WordsFor(FailureKind kind) {
         case FailureKind::ExcelSilent:
             return {L"Excel stopped answering: it gave no answer within a minute.",
                     L"Start Excel by hand, answer whatever it asks and close it, then run the {program} again."};
+        case FailureKind::ExcelWaiting:
+            return {
+                L"Excel is waiting for an answer in a window of its own (for instance a sign-in or activation "
+                L"question), and did not answer this program.",
+                L"Answer that window or close it, then run the {program} again."};
         case FailureKind::NoScriptingRuntime:
             return {L"Windows' scripting runtime (scrrun.dll) is missing or turned off on this computer.",
                     L"Ask an administrator to register it (regsvr32 scrrun.dll), then run the {program} again."};

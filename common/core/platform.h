@@ -3,6 +3,7 @@
 #include "core/accounts.h"
 #include "core/automation.h"
 #include "core/call_thread.h"
+#include "core/closing_excel.h"
 #include "core/file_details.h"
 #include "core/forms.h"
 #include "core/processes.h"
@@ -23,6 +24,8 @@ struct Platform {
     // Each step, for an administrator ("/log"); nowhere otherwise.
     RunLog& log;
     Accounts& accounts;
+    // The Excel this run started, once let go, until it has ended.
+    ClosingExcel& closingExcel;
 };
 
 }  // namespace qh

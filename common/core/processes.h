@@ -22,13 +22,19 @@ struct ProcessSnapshot {
     std::vector<ProcessStart> processes;
 };
 
+// What came of ending a process. One that shows a window on screen is left running: an Excel
+// waiting for its user (a sign-in or activation question) is the user's to answer.
+// Refused: the system would not end it.
+enum class Ending { Ended, AlreadyGone, ShowsWindow, Refused };
+
 // A process opened while it was certainly the one meant, and held so that its number cannot pass
 // to another process meanwhile.
 class HeldProcess {
 public:
     virtual ~HeldProcess() = default;
-    // Ends it and waits (briefly) until it has gone; false when it had ended already.
-    virtual bool End() noexcept = 0;
+    virtual bool HasEnded() noexcept = 0;
+    // Ends it, unless it shows a window on screen, and waits (briefly) until it has gone.
+    virtual Ending EndIfHidden() noexcept = 0;
 };
 
 class Processes {
@@ -39,9 +45,9 @@ public:
     virtual std::wstring ServerProgramOf(std::wstring_view programId) = 0;
     // The processes running a program of this file name now.
     virtual ProcessSnapshot Running(std::wstring_view programFileName) = 0;
-    // Opens the process, and ends it only if it is still the one meant and shows no window on
-    // screen (a visible one is the user's); true when ended.
-    virtual bool EndIfHidden(const ProcessStart& process) noexcept = 0;
+    // Opens the process, and ends it only if it is still the one meant (AlreadyGone otherwise) and
+    // shows no window on screen.
+    virtual Ending EndIfHidden(const ProcessStart& process) noexcept = 0;
     // Opens the process that owns this top-level window, if the window is of this class and still
     // belongs to it once the process is open; null otherwise.
     virtual std::unique_ptr<HeldProcess> HoldOwnerOf(std::int32_t window, std::string_view className) = 0;

@@ -20,19 +20,22 @@ ServerStartNote::ServerStartNote(Processes& processes, std::wstring_view program
     }
 }
 
-int ServerStartNote::EndStartedSince() noexcept {
-    if (program_.empty()) return 0;
-    int ended = 0;
+std::vector<Ending> ServerStartNote::EndStartedSince() noexcept {
+    std::vector<Ending> ended;
+    if (program_.empty()) return ended;
     try {
         const std::uint64_t launchedBy = before_.takenAt + kServerLaunchTime.count() * kTicksPerSecond;
         for (const ProcessStart& process : processes_.Running(program_).processes) {
             const bool noted =
                 std::find(before_.processes.begin(), before_.processes.end(), process) != before_.processes.end();
             const bool startedForUs = process.startTime >= before_.takenAt && process.startTime <= launchedBy;
-            if (!noted && startedForUs && processes_.EndIfHidden(process)) ++ended;
+            if (noted || !startedForUs) continue;
+            if (const Ending ending = processes_.EndIfHidden(process); ending != Ending::AlreadyGone) {
+                ended.push_back(ending);
+            }
         }
     } catch (...) {
-        // A failure is on its way already; the processes not ended are counted out.
+        // A failure is on its way already; the processes not looked at are left out.
     }
     return ended;
 }

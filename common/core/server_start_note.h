@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/processes.h"
 
@@ -19,8 +20,8 @@ public:
     ServerStartNote(Processes& processes, std::wstring_view programId);
 
     // Ends the server's processes that started since the note, within kServerLaunchTime of it,
-    // and show no window on screen; how many.
-    int EndStartedSince() noexcept;
+    // unless they show a window on screen; how each of them ended.
+    std::vector<Ending> EndStartedSince() noexcept;
 
 private:
     Processes& processes_;

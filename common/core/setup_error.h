@@ -49,6 +49,7 @@ enum class FailureKind {
     ExcelCannotStart,
     ExcelBusy,
     ExcelSilent,
+    ExcelWaiting,  // showing a window of its own, for its user to answer
     NoScriptingRuntime,
 };
 

@@ -171,34 +171,41 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
         win32::Win32Accounts accounts;
         QuietForms quiet(runtime);
         FormsRuntime& forms = switches.quiet ? static_cast<FormsRuntime&>(quiet) : runtime;
-        Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts};
-        try {
-            const Outcome outcome = program.run(platform, record);
-            // A window procedure may have failed where no pump came after it to pass it on.
-            if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
-            switch (outcome) {
-                case Outcome::Completed: return ExitCode::Completed;
-                case Outcome::Cancelled:
-                    log.Step(L"Cancelled by the user; nothing changed");
-                    return ExitCode::Cancelled;
-                case Outcome::HelpFileOnly:
-                    tell(HelpFileOnlyMessage(program.program, win32::AccountName()), nullptr, MB_ICONINFORMATION);
-                    return ExitCode::OtherAccount;
+        ClosingExcel closingExcel;
+        Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts, closingExcel};
+        const ExitCode exitCode = [&] {
+            try {
+                const Outcome outcome = program.run(platform, record);
+                // A window procedure may have failed where no pump came after it to pass it on.
+                if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
+                switch (outcome) {
+                    case Outcome::Completed: return ExitCode::Completed;
+                    case Outcome::Cancelled:
+                        log.Step(L"Cancelled by the user; nothing changed");
+                        return ExitCode::Cancelled;
+                    case Outcome::HelpFileOnly:
+                        tell(HelpFileOnlyMessage(program.program, win32::AccountName()), nullptr, MB_ICONINFORMATION);
+                        return ExitCode::OtherAccount;
+                }
+                return ExitCode::Failed;
+            } catch (const ExcelRunsUnattended&) {
+                // Found before anything changed; a deployment tool can try again later.
+                log.Step(
+                    L"Excel is open (a window of class XLMAIN on screen or minimised), and /quiet forbids asking to "
+                    L"close it; nothing changed");
+                return ExitCode::ExcelRunning;
+            } catch (...) {
+                // The sequence has made Excel quit and let its objects go; the start-up window is
+                // still up, and goes with the rest once the report is read.
+                tell(ReportOf(std::current_exception(), record), runtime.WindowOf(Form::Form1), MB_ICONERROR);
+                return ExitCode::Failed;
             }
-            return ExitCode::Failed;
-        } catch (const ExcelRunsUnattended&) {
-            // Found before anything changed; a deployment tool can try again later.
-            log.Step(
-                L"Excel is open (a window of class XLMAIN on screen or minimised), and /quiet forbids asking to close "
-                L"it; "
-                L"nothing changed");
-            return ExitCode::ExcelRunning;
-        } catch (...) {
-            // The sequence has made Excel quit and let its objects go; the start-up window is
-            // still up, and goes with the rest once the report is read.
-            tell(ReportOf(std::current_exception(), record), runtime.WindowOf(Form::Form1), MB_ICONERROR);
-            return ExitCode::Failed;
-        }
+        }();
+        // Every window is gone by now, and a failure's report has been read: nobody watches the
+        // wait for the Excel this run started to end.
+        runtime.End();
+        closingExcel.WaitUntilEnded(runtime, log);
+        return exitCode;
     } catch (...) {
         failure = std::current_exception();
     }

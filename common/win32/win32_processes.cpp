@@ -105,21 +105,27 @@ bool IsOfClass(HWND window, std::string_view className) {
     return length > 0 && std::wstring_view(name, length) == std::wstring(className.begin(), className.end());
 }
 
-// Ends it and waits briefly until it has gone; false when it had ended already or cannot be.
-bool Terminate(HANDLE process) {
-    if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return false;
-    if (!::TerminateProcess(process, 1)) return false;
+bool HasEnded(HANDLE process) { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+
+// Ends it, unless it shows a window on screen, and waits briefly until it has gone.
+Ending EndIfHidden(HANDLE process, DWORD processId) {
+    if (HasEnded(process)) return Ending::AlreadyGone;
+    if (HasVisibleWindow(processId)) return Ending::ShowsWindow;
+    if (!::TerminateProcess(process, 1)) return HasEnded(process) ? Ending::AlreadyGone : Ending::Refused;
     ::WaitForSingleObject(process, kEndWaitMilliseconds);
-    return true;
+    return Ending::Ended;
 }
 
 class Win32HeldProcess final : public HeldProcess {
 public:
-    explicit Win32HeldProcess(UniqueKernelHandle process) noexcept : process_(std::move(process)) {}
-    bool End() noexcept override { return Terminate(process_.get()); }
+    Win32HeldProcess(UniqueKernelHandle process, DWORD processId) noexcept
+        : process_(std::move(process)), processId_(processId) {}
+    bool HasEnded() noexcept override { return win32::HasEnded(process_.get()); }
+    Ending EndIfHidden() noexcept override { return win32::EndIfHidden(process_.get(), processId_); }
 
 private:
     UniqueKernelHandle process_;
+    DWORD processId_;
 };
 
 }  // namespace
@@ -156,12 +162,12 @@ ProcessSnapshot Win32Processes::Running(std::wstring_view programFileName) {
     return snapshot;
 }
 
-bool Win32Processes::EndIfHidden(const ProcessStart& process) noexcept {
+Ending Win32Processes::EndIfHidden(const ProcessStart& process) noexcept {
     // Opened first: from then on its number cannot pass to another process.
     const UniqueKernelHandle opened(
         ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.id));
-    if (!opened || StartTimeOf(opened.get()) != process.startTime || HasVisibleWindow(process.id)) return false;
-    return Terminate(opened.get());
+    if (!opened || StartTimeOf(opened.get()) != process.startTime) return Ending::AlreadyGone;
+    return win32::EndIfHidden(opened.get(), process.id);
 }
 
 std::unique_ptr<HeldProcess> Win32Processes::HoldOwnerOf(std::int32_t window, std::string_view className) {
@@ -174,7 +180,7 @@ std::unique_ptr<HeldProcess> Win32Processes::HoldOwnerOf(std::int32_t window, st
     // The window may have gone, and its process with it, between the two looks.
     DWORD ownerNow = 0;
     if (!::GetWindowThreadProcessId(handle, &ownerNow) || ownerNow != owner) return nullptr;
-    return std::make_unique<Win32HeldProcess>(std::move(process));
+    return std::make_unique<Win32HeldProcess>(std::move(process), owner);
 }
 
 }  // namespace qh::win32

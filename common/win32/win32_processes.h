@@ -8,7 +8,7 @@ class Win32Processes final : public Processes {
 public:
     std::wstring ServerProgramOf(std::wstring_view programId) override;
     ProcessSnapshot Running(std::wstring_view programFileName) override;
-    bool EndIfHidden(const ProcessStart& process) noexcept override;
+    Ending EndIfHidden(const ProcessStart& process) noexcept override;
     std::unique_ptr<HeldProcess> HoldOwnerOf(std::int32_t window, std::string_view className) override;
 };
 

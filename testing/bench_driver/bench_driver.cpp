@@ -84,7 +84,8 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     qh::win32::Win32FileDetails files;
     qh::NoRunLog log;
     qh::win32::Win32Accounts accounts;
-    qh::Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts};
+    qh::ClosingExcel closingExcel;
+    qh::Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts, closingExcel};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);

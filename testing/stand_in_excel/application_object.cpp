@@ -80,7 +80,14 @@ ULONG ApplicationObject::AddRef() { return ++references_; }
 ULONG ApplicationObject::Release() {
     const ULONG remaining = --references_;
     if (remaining == 0) {
-        if (quitting_) mainWindow_.PostClose();
+        if (quitting_) {
+            // Its hidden window stays while it ends, as a real Excel's does.
+            if (const auto delay = QuitDelaySetting(); delay.count() > 0) {
+                mainWindow_.CloseAfter(delay);
+            } else {
+                mainWindow_.PostClose();
+            }
+        }
         delete this;
     }
     return remaining;

@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "class_factory.h"
@@ -96,6 +97,18 @@ int RunExcel(HINSTANCE instance, bool automation) {
     ComApartment apartment;
     if (FAILED(apartment.result())) return 1;
     qh::testing::JournalEvent(L"started", automation ? L"automation" : L"user");
+    if (automation && qh::testing::PromptAtStartSetting()) {
+        // A sign-in or activation question on screen: no answer to automation until it is
+        // answered, and closing it ends Excel. Bounded like a hang.
+        qh::testing::JournalEvent(L"prompt-at-start", L"");
+        std::thread([] {
+            ::Sleep(kLongestHang);
+            ::TerminateProcess(::GetCurrentProcess(), 1);
+        }).detach();
+        ::MessageBoxW(nullptr, L"Sign in to activate Excel.", qh::testing::kUserExcelTitle, MB_OKCANCEL);
+        qh::testing::JournalEvent(L"ended", L"after its prompt was answered");
+        ::TerminateProcess(::GetCurrentProcess(), 1);
+    }
     if (automation && qh::testing::HangAtStartSetting()) {
         // A first-run or licence prompt nobody sees: no window yet, no class, no answer.
         qh::testing::JournalEvent(L"hang-at-start", L"");

@@ -58,6 +58,10 @@ public:
     void SetRefuseCreation(bool refuse) { SetNumberSetting(kRefuseCreationValue, refuse ? 1 : 0); }
     void SetLeaveStartupFolderMissing(bool leave) { SetNumberSetting(kLeaveStartupFolderMissingValue, leave ? 1 : 0); }
     void SetLocalised(bool localised) { SetNumberSetting(kLocalisedValue, localised ? 1 : 0); }
+    void SetQuitDelay(std::chrono::milliseconds time) {
+        SetNumberSetting(kQuitDelayValue, static_cast<DWORD>(time.count()));
+    }
+    void SetPromptAtStart(bool prompt) { SetNumberSetting(kPromptAtStartValue, prompt ? 1 : 0); }
     // Starts journalling to `path` (a fresh temporary file when empty) and remembers it.
     void SetJournal(std::wstring path = {});
     const std::wstring& journal() const noexcept { return journal_; }
@@ -68,7 +72,8 @@ private:
 
 // --- The journal: "started <pid> automation|user", "call <pid> <member>", "unknown <pid> <name>",
 // "quit <pid>", "ended <pid>"; and with the rough edges set: "refused <pid> <name> <code>",
-// "silent <pid> <member>", "slow-start <pid> <n> ms", "hang-at-start <pid>", "missing <pid> <folder>",
+// "silent <pid> <member>", "slow-start <pid> <n> ms", "hang-at-start <pid>", "prompt-at-start <pid>",
+// "missing <pid> <folder>",
 // "unknown <pid> <name> in locale <lcid>".
 struct JournalEntry {
     std::wstring event;

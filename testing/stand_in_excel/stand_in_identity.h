@@ -28,5 +28,9 @@ inline constexpr wchar_t kRefuseCreationValue[] = L"RefuseCreation";  // REG_DWO
 inline constexpr wchar_t kLeaveStartupFolderMissingValue[] =
     L"LeaveStartupFolderMissing";                           // REG_DWORD, 1 = not created
 inline constexpr wchar_t kLocalisedValue[] = L"Localised";  // REG_DWORD, 1 = names known only in locale 0x0409
+// REG_DWORD, ms it takes to end once told to quit and let go (its hidden window still there)
+inline constexpr wchar_t kQuitDelayValue[] = L"QuitDelayMs";
+// REG_DWORD, 1 = asks its user at its start, in a window on screen, before its own window and class
+inline constexpr wchar_t kPromptAtStartValue[] = L"PromptAtStart";
 
 }  // namespace qh::testing

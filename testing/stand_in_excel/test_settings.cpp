@@ -41,4 +41,8 @@ bool LeaveStartupFolderMissingSetting() { return Number(kLeaveStartupFolderMissi
 
 bool LocalisedSetting() { return Number(kLocalisedValue) != 0; }
 
+std::chrono::milliseconds QuitDelaySetting() { return std::chrono::milliseconds(Number(kQuitDelayValue)); }
+
+bool PromptAtStartSetting() { return Number(kPromptAtStartValue) != 0; }
+
 }  // namespace qh::testing

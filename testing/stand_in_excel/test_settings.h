@@ -16,5 +16,7 @@ bool HangAtStartSetting();
 bool RefuseCreationSetting();
 bool LeaveStartupFolderMissingSetting();
 bool LocalisedSetting();
+std::chrono::milliseconds QuitDelaySetting();
+bool PromptAtStartSetting();
 
 }  // namespace qh::testing

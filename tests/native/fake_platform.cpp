@@ -25,9 +25,12 @@ std::wstring Joined(const std::vector<Argument>& arguments) {
 class FakeObject : public AutomationObject {
 public:
     using Answer = std::function<Value(std::wstring_view, const std::vector<Argument>&)>;
-    FakeObject(Journal& journal, std::wstring name, Answer answer)
-        : journal_(journal), name_(std::move(name)), answer_(std::move(answer)) {}
-    ~FakeObject() override { journal_.Record(name_ + L".Release", /*mayFail=*/false); }
+    FakeObject(Journal& journal, std::wstring name, Answer answer, std::function<void()> released = {})
+        : journal_(journal), name_(std::move(name)), answer_(std::move(answer)), released_(std::move(released)) {}
+    ~FakeObject() override {
+        journal_.Record(name_ + L".Release", /*mayFail=*/false);
+        if (released_) released_();
+    }
 
     Value Get(std::wstring_view property) override {
         journal_.Record(name_ + L"." + std::wstring(property));
@@ -42,6 +45,7 @@ private:
     Journal& journal_;
     std::wstring name_;
     Answer answer_;
+    std::function<void()> released_;
 };
 
 }  // namespace
@@ -85,7 +89,8 @@ std::uint64_t Ticks(std::chrono::milliseconds time) { return static_cast<std::ui
 class FakeHeldProcess : public HeldProcess {
 public:
     FakeHeldProcess(FakePlatform& platform, FakeProcess& process) : platform_(platform), process_(process) {}
-    bool End() noexcept override { return platform_.EndProcess(process_); }
+    bool HasEnded() noexcept override { return platform_.HasEnded(process_); }
+    Ending EndIfHidden() noexcept override { return platform_.EndIfHidden(process_); }
 
 private:
     FakePlatform& platform_;
@@ -107,12 +112,11 @@ ProcessSnapshot FakePlatform::Running(std::wstring_view programFileName) {
     return snapshot;
 }
 
-bool FakePlatform::EndIfHidden(const ProcessStart& wanted) noexcept {
+Ending FakePlatform::EndIfHidden(const ProcessStart& wanted) noexcept {
     for (FakeProcess& process : excels_) {
-        if (process.id == wanted.id && Ticks(process.started) == wanted.startTime && !process.visible)
-            return EndProcess(process);
+        if (process.id == wanted.id && Ticks(process.started) == wanted.startTime) return EndIfHidden(process);
     }
-    return false;
+    return Ending::AlreadyGone;
 }
 
 std::unique_ptr<HeldProcess> FakePlatform::HoldOwnerOf(std::int32_t window, std::string_view className) {
@@ -146,8 +150,14 @@ std::wstring FakePlatform::LongPath(const std::wstring& path) noexcept {
     return path;
 }
 
-bool FakePlatform::EndProcess(FakeProcess& process) noexcept {
-    if (process.ended) return false;
+bool FakePlatform::HasEnded(FakeProcess& process) noexcept {
+    if (process.endsAt && journal.clock >= *process.endsAt) process.ended = true;
+    return process.ended;
+}
+
+Ending FakePlatform::EndIfHidden(FakeProcess& process) noexcept {
+    if (HasEnded(process)) return Ending::AlreadyGone;
+    if (process.visible) return Ending::ShowsWindow;
     process.ended = true;
     journal.Record(L"End process " + std::to_wstring(process.id), /*mayFail=*/false);
     // Once its Excel has gone, the call in progress fails.
@@ -155,7 +165,7 @@ bool FakePlatform::EndProcess(FakeProcess& process) noexcept {
         silentCall_ = false;
         callInProgress_ = nullptr;
     }
-    return true;
+    return Ending::Ended;
 }
 
 void FakePlatform::Start(std::function<void()> call) {
@@ -179,29 +189,36 @@ void FakePlatform::RefuseWhileBusy(std::wstring_view member) {
 
 AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
     // Every request for Excel starts a process of its own, whatever comes of it.
-    if (programId == kExcelProgramId)
-        ownExcel_ = &excels_.emplace_back(ownExcel_ ? ownExcel_->id + 1 : 1, journal.clock);
+    if (programId == kExcelProgramId) {
+        ownExcel_ = &excels_.emplace_back(ownExcel_ ? ownExcel_->id + 1 : 1, journal.clock, state_.excelShowsAWindow);
+    }
     journal.Record(L"CreateObject " + std::wstring(programId));
     if (programId == kExcelProgramId) {
-        const std::uint32_t processId = ownExcel_->id;
+        FakeProcess& process = *ownExcel_;
         if (state_.excelSilentIn == L"CreateObject") FallSilent();
         if (state_.creationRefusals > 0) {
             --state_.creationRefusals;
             throw SetupError(L"CreateObject", {}, kRetryLater,
                              L"The message filter indicated that the application is busy");
         }
-        return std::make_unique<FakeObject>(journal, L"excel",
-                                            [this, processId](std::wstring_view member, const auto&) -> Value {
-                                                RefuseWhileBusy(member);
-                                                if (member == state_.excelSilentIn) FallSilent();
-                                                if (member == L"StartupPath") return state_.excelStartupPath;
-                                                if (member == L"Hwnd") {
-                                                    if (!state_.excelNamesItsWindow)
-                                                        throw SetupError(L"Hwnd", {}, kUnknownName, L"Unknown name");
-                                                    return static_cast<std::int32_t>(processId) + kWindowBase;
-                                                }
-                                                return std::monostate{};
-                                            });
+        return std::make_unique<FakeObject>(
+            journal, L"excel",
+            [this, &process](std::wstring_view member, const auto&) -> Value {
+                RefuseWhileBusy(member);
+                if (member == state_.excelSilentIn) FallSilent();
+                if (member == L"StartupPath") return state_.excelStartupPath;
+                if (member == L"Quit") process.toldToQuit = true;
+                if (member == L"Hwnd") {
+                    if (!state_.excelNamesItsWindow) throw SetupError(L"Hwnd", {}, kUnknownName, L"Unknown name");
+                    return static_cast<std::int32_t>(process.id) + kWindowBase;
+                }
+                return std::monostate{};
+            },
+            // Like Excel, it ends once told to quit and let go, after a moment.
+            [this, &process] {
+                if (process.toldToQuit && state_.excelEndsAfterRelease)
+                    process.endsAt = journal.clock + *state_.excelEndsAfterRelease;
+            });
     }
     if (programId == L"Scripting.FileSystemObject") {
         if (state_.scriptingRuntimeMissing) {

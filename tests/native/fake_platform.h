@@ -28,6 +28,8 @@ struct FakeProcess {
     std::chrono::milliseconds started;  // on the fake clock; the run starts at 0
     bool visible = false;               // shows a window: the user's
     bool ended = false;
+    bool toldToQuit = false;
+    std::optional<std::chrono::milliseconds> endsAt{};  // by itself, once told to quit and let go
 };
 inline constexpr std::int32_t kWindowBase = 0x10000;
 
@@ -79,7 +81,10 @@ struct MachineState {
     std::wstring excelSilentIn{};               // "CreateObject", "StartupPath" or "Quit" never answers
     bool silentCallReturnsWhenEnded = true;     // as on Windows and Wine: the call fails once Excel is gone
     bool excelNamesItsWindow = true;            // false: Hwnd is an unknown name
-    std::deque<FakeProcess> otherExcels{};      // other programs' and the user's; read as the fake is made
+    bool excelShowsAWindow = false;             // the kit's own shows one of its own: a sign-in question
+    // How long it takes to end once told to quit and let go; none: it does not end by itself.
+    std::optional<std::chrono::milliseconds> excelEndsAfterRelease = 300ms;
+    std::deque<FakeProcess> otherExcels{};  // other programs' and the user's; read as the fake is made
     std::optional<std::chrono::milliseconds> windowFailsAt{};  // a window procedure fails then
 };
 
@@ -96,7 +101,8 @@ class FakePlatform : public WindowLookup,
 public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)), excels_(state_.otherExcels) {}
 
-    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
+    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this, closingExcel}; }
+    ClosingExcel closingExcel;
     std::vector<std::wstring> logLines;
     Journal journal;
     MachineState& state() { return state_; }
@@ -124,10 +130,10 @@ public:
     // Processes: Excel's program, ended ones journalled as "End process <id>"
     std::wstring ServerProgramOf(std::wstring_view programId) override;
     ProcessSnapshot Running(std::wstring_view programFileName) override;
-    bool EndIfHidden(const ProcessStart& process) noexcept override;
+    Ending EndIfHidden(const ProcessStart& process) noexcept override;
     std::unique_ptr<HeldProcess> HoldOwnerOf(std::int32_t window, std::string_view className) override;
-    // Ends it; false when it had ended already.
-    bool EndProcess(FakeProcess& process) noexcept;
+    bool HasEnded(FakeProcess& process) noexcept;
+    Ending EndIfHidden(FakeProcess& process) noexcept;
     // FileDetails: "RemoveStream <stream> <file>", "ClearAttributes <bits> <file>"
     bool RemoveStream(const std::wstring& file, std::wstring_view stream) override;
     bool ClearAttributes(const std::wstring& file, std::uint32_t attributes) override;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "core/closing_excel.h"
 #include "core/excel_instance.h"
 #include "core/file_details.h"
 #include "core/setup_error.h"
@@ -182,6 +183,13 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
          L"WindowProc", 0, nullptr, 3, true, true},
         {"silent for good", MachineState{.excelSilentIn = L"StartupPath", .silentCallReturnsWhenEnded = false},
          L"StartupPath", kNoAnswer, L"excel.StartupPath", 0, false, true},
+        // Waiting for its user in a window of its own: left running, for them to answer.
+        {"silent at its start, behind a sign-in window",
+         MachineState{.excelSilentIn = L"CreateObject", .excelShowsAWindow = true}, L"Start excel.application",
+         kNoAnswer, nullptr, 0, false, false},
+        {"silent in StartupPath, behind a sign-in window",
+         MachineState{.excelSilentIn = L"StartupPath", .excelShowsAWindow = true}, L"StartupPath", kNoAnswer, nullptr,
+         0, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,6 +206,9 @@ TEST(InstallSequence, ExcelThatIsBusyOrSilentIsWaitedForAMinuteAtMost) {
         } catch (const SetupError& error) {
             failedIn = error.Operation();
             failure = error.Code();
+            // An Excel not ended is one that waits for its user, and the report says so.
+            EXPECT_EQ(error.Kind() == FailureKind::ExcelWaiting, !c.ended);
+            EXPECT_EQ(error.Aftermath().find(L"left running") != std::wstring::npos, !c.ended);
         }
         EXPECT_EQ(failedIn, c.failedIn ? c.failedIn : L"");
         EXPECT_EQ(failure, c.failure);
@@ -332,6 +343,50 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesOrTheFailureIsNamedWhateverTheMach
     }
 }
 
+// Told to quit and let go, the Excel a run started ends a moment later. The run waits for it once
+// its windows are gone (the program does, after a completed or a failed run), and ends it after
+// 10 s, unless it asks its user something in a window of its own.
+TEST(ClosingExcel, IsWaitedForAfterTheRunAndEndedWhenItLingers) {
+    const struct {
+        const char* name;
+        MachineState excel;
+        std::chrono::milliseconds waited;
+        bool ended;
+        const wchar_t* logged;  // the log's last line; null: none from the wait
+    } cases[] = {
+        {"ends at once", {}, 300ms, false, nullptr},
+        {"takes 3 s", {.excelEndsAfterRelease = 3s}, 3s, false, nullptr},
+        {"after a failed run", {.missingSources = {L"E:\\Setup\\QZ Function.xla"}}, 300ms, false, nullptr},
+        {"never ends by itself",
+         {.excelEndsAfterRelease = std::nullopt},
+         kExcelEndTime,
+         true,
+         L"Excel had not ended 10 s after it was let go, and was ended"},
+        {"asks its user something as it quits",
+         {.excelShowsAWindow = true, .excelEndsAfterRelease = std::nullopt},
+         kExcelEndTime,
+         false,
+         L"Excel shows a window of its own, and was left running"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform fake(c.excel);
+        RunRecord record;
+        try {
+            Install(fake, record);
+        } catch (const SetupError&) {
+        }
+        const auto released = fake.journal.TimeOf(L"excel.Release");
+        ASSERT_TRUE(released);
+        const std::size_t logged = fake.logLines.size();
+        fake.closingExcel.WaitUntilEnded(fake, fake);
+        EXPECT_EQ(fake.journal.clock - *released, c.waited);
+        EXPECT_EQ(Count(fake.journal.Calls(), L"End process 1"), c.ended ? 1 : 0);
+        EXPECT_EQ(fake.logLines.size(), logged + (c.logged ? 1 : 0));
+        EXPECT_EQ(fake.logLines.back(), c.logged ? c.logged : fake.logLines.back());
+    }
+}
+
 TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     EXPECT_EQ(ArgumentsOf(LR"("C:\My Setup\QuenzoHalvornInstall.exe"  /quiet "-Q uoted")"),
               (std::vector<std::wstring>{L"/quiet", L"-Q uoted"}));
@@ -418,7 +473,7 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
             FakePlatform fake(state);
             QuietForms quiet(fake);
             FormsRuntime& forms = c.quiet ? static_cast<FormsRuntime&>(quiet) : fake;
-            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake};
+            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake, fake.closingExcel};
             RunRecord record;
             const auto run = [&] { return installing ? RunInstall(platform, record) : RunUninstall(platform, record); };
             if (c.outcome) {

@@ -471,6 +471,42 @@ TEST_F(Installer, ExcelThatHangsAtItsStartOrRefusesItsCreationIsEndedAndReported
     }
 }
 
+// An Excel that asks its user something at its start (a sign-in or activation question) shows a
+// window on screen: it is left for them to answer, and the report says so.
+TEST_F(Installer, ExcelWaitingForItsUserAtItsStartIsLeftToThemAndReported) {
+    Medium medium(mediumFolder_.path());
+    excel_.settings.SetPromptAtStart(true);
+    Process installer = StartFromMedium(medium, Program::Installer);
+    const std::wstring report = ReadAndDismissReport(installer, 90s);
+    EXPECT_TRUE(Contains(report, L"waiting for an answer in a window of its own")) << Utf8(report);
+    EXPECT_TRUE(Contains(report, L"It was left running, for you to answer.")) << Utf8(report);
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
+    const DWORD waiting = excel_.Journal().front().processId;
+    ASSERT_TRUE(IsProcessRunning(waiting));
+    WindowFilter question;
+    question.processId = waiting;
+    question.className = L"#32770";
+    ::PostMessageW(WaitForWindow(question), WM_CLOSE, 0, 0);  // the user closes it, and Excel with it
+    EXPECT_TRUE(WaitForProcessEnd(waiting, 10s));
+    excel_.ExpectNothingLeftRunning();
+}
+
+// An upgrade script runs the uninstaller and then the installer, quietly, one right after the
+// other, and Excel takes seconds to end once it has quit. Each program ends only after its Excel
+// has, so that the next never meets it.
+TEST_F(Installer, BackToBackQuietRunsNeverMeetTheExcelOfTheRunBefore) {
+    Medium medium(mediumFolder_.path());
+    excel_.settings.SetQuitDelay(3s);
+    for (const Program program : {Program::Uninstaller, Program::Installer}) {
+        Process run = StartProgram(medium.ProgramPath(program).wstring(), medium.folder().wstring(), L"/quiet");
+        EXPECT_EQ(WaitForExit(run, kRunTimeout), kCompleted);
+        EXPECT_EQ(InstancesLeftRunning(excel_.settings.journal(), 0ms), 0u) << "its Excel outlived it";
+    }
+    ExpectInstalledFrom(medium, excel_.startupFolder());
+    EXPECT_EQ(AutomationInstances(excel_.Journal()), 2u);
+    excel_.ExpectNothingLeftRunning();
+}
+
 TEST_F(Installer, MissingStartupFolderIsCreatedTwoLevelsDeep) {
     Medium medium(mediumFolder_.path());
     excel_.UseMissingStartupFolder(L"Fresh\\Excel\\XLSTART");
