@@ -7,7 +7,7 @@ namespace qh {
 namespace {
 
 // The system does not wake the window thread when a process ends: it looks this often.
-constexpr std::chrono::milliseconds kLookInterval{20};
+constexpr std::chrono::milliseconds kLookInterval{10};
 
 }  // namespace
 

@@ -66,13 +66,15 @@ void PrintProgram(const std::string& program, const std::vector<RunTiming>& runs
                   double excelRoundTripMs) {
     PrintMeasure(program + ".to_startup_window", Summarise(Each(runs, &RunTiming::toStartupWindowMs)));
     PrintMeasure(program + ".whole_run", Summarise(Each(runs, &RunTiming::wholeRunMs)));
+    PrintMeasure(program + ".to_last_window", Summarise(Each(runs, &RunTiming::toLastWindowMs)));
     PrintMeasure(program + ".outside_pause_and_excel",
                  Summarise(Each(runs, &RunTiming::wholeRunMs, kSettlePauseMs + excelRoundTripMs)));
     PrintMeasure(program + ".peak_working_set", Summarise(Each(costs, &RunCost::peakWorkingSetMb)));
     PrintMeasure(program + ".peak_pagefile", Summarise(Each(costs, &RunCost::peakPagefileMb)));
 }
 
-// Excel's part of a run, made as the programs make it: start the instance, read StartupPath, Quit.
+// Excel's part of a run, made as the programs make it: start the instance, read StartupPath, Quit,
+// and wait until it has ended.
 std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector<double>& startOnly) {
     qh::win32::ComApartment apartment;
     // The programs' platform, without their windows.
@@ -95,6 +97,7 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
         excel.StartupPath();
         excel.Quit();
         excel.Release();
+        closingExcel.WaitUntilEnded(forms, log);
         const auto done = Clock::now();
         startOnly.push_back(Ms(created - started));
         roundTrips.push_back(Ms(done - started));

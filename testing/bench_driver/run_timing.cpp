@@ -59,14 +59,23 @@ public:
             what);
     }
 
-    Clock::time_point WaitForEnd() {
-        return Poll(
-                   [&]() -> std::optional<HWND> {
-                       if (::WaitForSingleObject(process_.Handle(), 0) != WAIT_OBJECT_0) return std::nullopt;
-                       return nullptr;
-                   },
-                   process_.Describe() + L" to end")
-            .second;
+    // When the process ended, and when it was first seen without a window on screen.
+    std::pair<Clock::time_point, Clock::time_point> WaitForEnd() {
+        WindowFilter shown;
+        shown.processId = process_.Pid();
+        std::optional<Clock::time_point> lastWindowGone;
+        const auto ended = Poll(
+                               [&]() -> std::optional<HWND> {
+                                   if (!lastWindowGone && FindTopLevelWindows(shown).empty()) {
+                                       lastWindowGone = Clock::now();
+                                   }
+                                   if (::WaitForSingleObject(process_.Handle(), 0) != WAIT_OBJECT_0)
+                                       return std::nullopt;
+                                   return nullptr;
+                               },
+                               process_.Describe() + L" to end")
+                               .second;
+        return {ended, lastWindowGone.value_or(ended)};
     }
 
 private:
@@ -149,9 +158,10 @@ RunTiming TimeInstall(const std::filesystem::path& medium) {
     ShownWindows windows(installer);
     const auto startupWindow = windows.WaitForShown(kStartupWindowSize, L"the start-up window").second;
     const auto copying = windows.WaitForShown(kProgressWindowSize, L"the Copying window").second;
-    const auto ended = windows.WaitForEnd();
+    const auto [ended, lastWindowGone] = windows.WaitForEnd();
     timing.toStartupWindowMs = Ms(startupWindow - started);
     timing.wholeRunMs = Ms(ended - started);
+    timing.toLastWindowMs = Ms(lastWindowGone - started);
     timing.progressToExitMs = Ms(ended - copying);
     timing.exitCode = WaitForExit(installer, kTimeout);
     return timing;
@@ -167,9 +177,10 @@ RunTiming TimeUninstall(const std::filesystem::path& medium) {
     const auto answered = Clock::now();
     ClickOk(question);
     const auto deleting = windows.WaitForShown(kProgressWindowSize, L"the Deleting window").second;
-    const auto ended = windows.WaitForEnd();
+    const auto [ended, lastWindowGone] = windows.WaitForEnd();
     timing.toStartupWindowMs = Ms(startupWindow - started);
     timing.wholeRunMs = Ms(asked - started) + Ms(ended - answered);
+    timing.toLastWindowMs = Ms(asked - started) + Ms(lastWindowGone - answered);
     timing.progressToExitMs = Ms(ended - deleting);
     timing.exitCode = WaitForExit(uninstaller, kTimeout);
     return timing;
@@ -185,9 +196,10 @@ RunTiming TimePeer(const std::filesystem::path& medium, const wchar_t* program) 
     Process peer = Start(medium, program);
     ShownWindows windows(peer);
     const auto firstWindow = windows.WaitForShown(std::nullopt, L"a window").second;
-    const auto ended = windows.WaitForEnd();
+    const auto [ended, lastWindowGone] = windows.WaitForEnd();
     timing.toStartupWindowMs = Ms(firstWindow - started);
     timing.wholeRunMs = Ms(ended - started);
+    timing.toLastWindowMs = Ms(lastWindowGone - started);
     timing.exitCode = WaitForExit(peer, kTimeout);
     return timing;
 }

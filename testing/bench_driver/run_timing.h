@@ -17,8 +17,10 @@ struct RunTiming {
     DWORD exitCode = 0;
     // From just before CreateProcess.
     double toStartupWindowMs = 0;
-    // The whole run, less the time a question waited for the driver's answer.
+    // The whole run, less the time a question waited for the driver's answer: to the process's
+    // end, which waits for its Excel to end, and to its last window gone from the screen.
     double wholeRunMs = 0;
+    double toLastWindowMs = 0;
     // From the progress window being shown until the process ended.
     double progressToExitMs = 0;
 };

@@ -1,9 +1,9 @@
 // The installer's platform calls and nothing else, written flat: the same start-up and progress
 // windows with the same controls, fonts, icons, logo and manifest; the Excel window lookup; Excel's
 // start-up folder asked on a thread of its own; the file-system object's Windows folder; the
-// one-second pause; the three copies and Excel's Quit. No design tables (but for the texts' words),
-// forms runtime, exceptions or error report: what the installer's job costs on this platform at the
-// least.
+// one-second pause; the three copies, Excel's Quit and, once the windows are gone, Excel's end. No
+// design tables (but for the texts' words), forms runtime, exceptions or error report: what the
+// installer's job costs on this platform at the least.
 #include <windows.h>
 #include <tlhelp32.h>
 #include <objbase.h>
@@ -170,12 +170,17 @@ void Copy(IDispatch* fileSystem, const std::wstring& source, const std::wstring&
 // processes, the start, Hwnd and its process, StartupPath, then, when told, Quit.
 struct Excel {
     std::wstring startupFolder;
+    HANDLE ownProcess = nullptr;  // waited for at the very end
     HANDLE answered = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE quitNow = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
 };
 
-// The account check: this process's user against the shell's.
+// The account check: this process's user against the shell's, and its window station and session.
 bool RunsAsTheShellsUser() {
+    USEROBJECTFLAGS flags{};
+    ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, nullptr);
+    DWORD session = 0;
+    ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
     const auto userOf = [](HANDLE process, TOKEN_USER* user, DWORD size) {
         HANDLE token = nullptr;
         const bool read = ::OpenProcessToken(process, TOKEN_QUERY, &token) &&
@@ -223,12 +228,11 @@ DWORD WINAPI ExcelCalls(void* context) {
     ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     NoteServerProcesses(L"StandInExcel.exe");
     IDispatch* object = Create(L"excel.application");
-    HANDLE ownProcess = nullptr;
     if (object) {
         VARIANT window = Call(object, L"Hwnd", DISPATCH_PROPERTYGET);
         DWORD owner = 0;
         ::GetWindowThreadProcessId(reinterpret_cast<HWND>(static_cast<LONG_PTR>(window.lVal)), &owner);
-        ownProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner);
+        excel.ownProcess = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner);
         VARIANT folder = Call(object, L"StartupPath", DISPATCH_PROPERTYGET);
         if (folder.vt == VT_BSTR && folder.bstrVal) excel.startupFolder = folder.bstrVal;
         ::VariantClear(&folder);
@@ -240,7 +244,6 @@ DWORD WINAPI ExcelCalls(void* context) {
         ::VariantClear(&result);
         object->Release();
     }
-    if (ownProcess) ::CloseHandle(ownProcess);
     ::CoUninitialize();
     return 0;
 }
@@ -329,6 +332,11 @@ int WINAPI wWinMain(HINSTANCE self, HINSTANCE, PWSTR, int) {
     fileSystem->Release();
     ::DestroyWindow(copying);
     ::DestroyWindow(startup);
+    // Excel's end, once the windows are gone.
+    if (excel.ownProcess) {
+        ::WaitForSingleObject(excel.ownProcess, 10000);
+        ::CloseHandle(excel.ownProcess);
+    }
     for (HICON icon : {startupIcons[0], startupIcons[1], copyingIcons[0], copyingIcons[1]}) ::DestroyIcon(icon);
     ::DeleteObject(small);
     ::DeleteObject(large);
