@@ -23,7 +23,8 @@ constexpr std::wstring_view MeaningOf(ExitCode code) {
         case ExitCode::Cancelled: return L"cancelled by the user; nothing changed";
         case ExitCode::ExcelRunning: return L"Excel is running and /quiet forbids asking; nothing changed";
         case ExitCode::OtherAccount:
-            return L"run as someone other than the signed-in user: only the help file was installed or removed";
+            return L"run as someone other than the signed-in user, or with no desktop anyone sees: only the help file "
+                   L"was installed or removed";
         case ExitCode::AlreadyRunning: return L"another run of the setup is in progress; nothing done";
         case ExitCode::UnknownArgument: return L"an unknown argument; nothing done";
     }

@@ -127,16 +127,18 @@ void RestrictLibrarySearch() noexcept {
 
 namespace {
 
-// What a run as someone else did, and what it left to the person who uses Excel.
-std::wstring HelpFileOnlyMessage(Program program, const std::wstring& account) {
+// What a run as someone else, or where nobody sits, did, and what it left to the person who uses Excel.
+std::wstring HelpFileOnlyMessage(Program program, const std::wstring& account, bool withoutDesktop) {
     const bool installing = program == Program::Installer;
     return L"Only " + std::wstring(kProductName) +
            (installing ? L"'s help file was installed, into the Windows Help folder."
                        : L"'s help file was removed, from the Windows Help folder.") +
            L"\r\n\r\nThis program runs as " + account +
-           L", not as the person signed in to Windows, and the add-in's workbooks belong to the Excel of the "
-           L"person who uses it, so Excel was not started and no workbook was touched.\r\n\r\nWhat to do: the "
-           L"person who uses Excel runs the " +
+           (withoutDesktop ? L" with no desktop that anyone sees (as a service, or as a task run whether anyone is "
+                             L"signed in or not)"
+                           : L", not as the person signed in to Windows") +
+           L", and the add-in's workbooks belong to the Excel of the person who uses it, so Excel was not started and "
+           L"no workbook was touched.\r\n\r\nWhat to do: the person who uses Excel runs the " +
            std::wstring(ProgramNoun(program)) + L" themselves. A deployment tool runs it in the user's context.";
 }
 
@@ -184,7 +186,9 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
                         log.Step(L"Cancelled by the user; nothing changed");
                         return ExitCode::Cancelled;
                     case Outcome::HelpFileOnly:
-                        tell(HelpFileOnlyMessage(program.program, win32::AccountName()), nullptr, MB_ICONINFORMATION);
+                        tell(HelpFileOnlyMessage(program.program, win32::AccountName(),
+                                                 accounts.Context().shell == ShellOwner::NoShell),
+                             nullptr, MB_ICONINFORMATION);
                         return ExitCode::OtherAccount;
                 }
                 return ExitCode::Failed;
