@@ -355,7 +355,6 @@ TEST(ClosingExcel, IsWaitedForAfterTheRunAndEndedWhenItLingers) {
         const wchar_t* logged;  // the log's last line; null: none from the wait
     } cases[] = {
         {"ends at once", {}, 300ms, false, nullptr},
-        {"takes 3 s", {.excelEndsAfterRelease = 3s}, 3s, false, nullptr},
         {"after a failed run", {.missingSources = {L"E:\\Setup\\QZ Function.xla"}}, 300ms, false, nullptr},
         {"never ends by itself",
          {.excelEndsAfterRelease = std::nullopt},
@@ -445,7 +444,6 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
          Outcome::HelpFileOnly,
          1,
          1},
-        {"the system account", true, false, {.serviceAccount = true}, Outcome::HelpFileOnly, 1, 1},
         {"no shell, on the user's desktop", false, false, noShell, Outcome::Completed, 3, 1},
         {"no shell, on a service's station",
          true,
