@@ -1,32 +1,17 @@
 #include "forms/frame_box.h"
 
-#include <cstring>
 #include <stdexcept>
-#include <string>
 #include <utility>
 
-#include "win32/win32_error.h"
+#include "win32/system_library.h"
 
 namespace qh::forms {
-namespace {
-
-template <typename Function>
-Function ProcedureOf(HMODULE module, const char* name) {
-    // Through a function type without parameters, which any function pointer may be cast to and
-    // from without a warning of mismatched types.
-    const auto procedure = reinterpret_cast<void (*)()>(::GetProcAddress(module, name));
-    if (!procedure) win32::ThrowLastError(L"GetProcAddress", std::wstring(name, name + std::strlen(name)));
-    return reinterpret_cast<Function>(procedure);
-}
-
-}  // namespace
 
 void FrameForwarding::LoadComctl32() {
-    decltype(comctl32_) comctl32(win32::ThrowLastErrorIfNull(
-        ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), L"LoadLibraryExW", L"comctl32.dll"));
-    setWindowSubclass_ = ProcedureOf<decltype(setWindowSubclass_)>(comctl32.get(), "SetWindowSubclass");
-    removeWindowSubclass_ = ProcedureOf<decltype(removeWindowSubclass_)>(comctl32.get(), "RemoveWindowSubclass");
-    defSubclassProc_ = ProcedureOf<decltype(defSubclassProc_)>(comctl32.get(), "DefSubclassProc");
+    win32::UniqueLibrary comctl32 = win32::LoadSystemLibrary(L"comctl32.dll");
+    setWindowSubclass_ = win32::ProcedureOf<decltype(setWindowSubclass_)>(comctl32.get(), "SetWindowSubclass");
+    removeWindowSubclass_ = win32::ProcedureOf<decltype(removeWindowSubclass_)>(comctl32.get(), "RemoveWindowSubclass");
+    defSubclassProc_ = win32::ProcedureOf<decltype(defSubclassProc_)>(comctl32.get(), "DefSubclassProc");
     // Held only once every function is found: a failed load is tried again on the next frame.
     comctl32_ = std::move(comctl32);
 }
