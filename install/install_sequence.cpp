@@ -25,10 +25,11 @@ struct InstallerObjects {
     }
 };
 
-// Run as someone other than the person who uses Excel: the help file alone, which is the
-// machine's; Excel is not started and no workbook is touched.
+}  // namespace
+
 Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
+    HelpFileStep helpFile = HelpFileStep::Done;
     {
         FileSystemObject fileSystem(platform.objects, platform.files);
         AutomationPtr windowsFolderObject = fileSystem.WindowsFolderObject();
@@ -38,14 +39,12 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
 
         ShowProgress(forms, Form::Copying);
-        InstallFile(fileSystem, HelpFileCopy(installerFolder, windowsFolder), record, platform.log);
+        helpFile = InstallHelpFile(platform, fileSystem, HelpFileCopy(installerFolder, windowsFolder), record);
         windowsFolderObject.reset();
     }
     forms.Unload(Form::Copying);
-    return EndRun(forms, Outcome::HelpFileOnly);
+    return EndRun(forms, OutcomeOf(helpFile, Outcome::HelpFileOnly));
 }
-
-}  // namespace
 
 Outcome RunInstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
@@ -54,6 +53,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
 
     if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
 
+    HelpFileStep helpFile = HelpFileStep::Done;
     {
         InstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
         platform.log.Step(L"Excel started");
@@ -82,7 +82,11 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
             platform.log.Step(L"Created the folder " + folder);
         }
         for (const CopyStep& copy : InstallCopies(installerFolder, excelStartupFolder, windowsFolder)) {
-            InstallFile(held.fileSystem, copy, record, platform.log);
+            if (copy.activity == Activity::CopyingIntoHelpFolder) {
+                helpFile = InstallHelpFile(platform, held.fileSystem, copy, record);
+            } else {
+                InstallFile(held.fileSystem, copy, record, platform.log);
+            }
         }
 
         held.excel.Quit();
@@ -90,7 +94,7 @@ Outcome RunInstall(Platform& platform, RunRecord& record) {
     }
 
     forms.Unload(Form::Copying);
-    return EndRun(forms, Outcome::Completed);
+    return EndRun(forms, OutcomeOf(helpFile, Outcome::Completed));
 }
 
 }  // namespace qh

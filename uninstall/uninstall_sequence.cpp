@@ -25,24 +25,23 @@ struct UninstallerObjects {
     }
 };
 
-// Run as someone other than the person who uses Excel: the help file alone, which is the
-// machine's; Excel is not started and no workbook is touched.
+}  // namespace
+
 Outcome RemoveHelpFileOnly(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     ShowProgress(forms, Form::Deleting);
+    HelpFileStep helpFile = HelpFileStep::Done;
     {
         FileSystemObject fileSystem(platform.objects, platform.files);
         AutomationPtr windowsFolderObject = fileSystem.WindowsFolderObject();
         const std::wstring windowsFolder = NormaliseFolderPath(FolderPath(*windowsFolderObject));
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
-        RemoveInstalledFile(fileSystem, InstalledHelpFile(windowsFolder), record, platform.log);
+        helpFile = RemoveHelpFile(platform, fileSystem, InstalledHelpFile(windowsFolder), record);
         fileSystem.Release();
     }
     forms.Unload(Form::Deleting);
-    return EndRun(forms, Outcome::HelpFileOnly);
+    return EndRun(forms, OutcomeOf(helpFile, Outcome::HelpFileOnly));
 }
-
-}  // namespace
 
 Outcome RunUninstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
@@ -55,6 +54,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
     // Unlike the installer, the progress window comes before Excel and the file-system object.
     ShowProgress(forms, Form::Deleting);
 
+    HelpFileStep helpFile = HelpFileStep::Done;
     {
         UninstallerObjects held{ExcelInstance(platform), FileSystemObject(platform.objects, platform.files), nullptr};
         platform.log.Step(L"Excel started");
@@ -71,7 +71,11 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
         platform.log.Step(L"Windows folder: " + windowsFolder);
 
         for (const std::wstring& installedFile : InstalledFiles(excelStartupFolder, windowsFolder)) {
-            RemoveInstalledFile(held.fileSystem, installedFile, record, platform.log);
+            if (installedFile == InstalledHelpFile(windowsFolder)) {
+                helpFile = RemoveHelpFile(platform, held.fileSystem, installedFile, record);
+            } else {
+                RemoveInstalledFile(held.fileSystem, installedFile, record, platform.log);
+            }
         }
 
         held.excel.Quit();
@@ -79,7 +83,7 @@ Outcome RunUninstall(Platform& platform, RunRecord& record) {
     }
 
     forms.Unload(Form::Deleting);
-    return EndRun(forms, Outcome::Completed);
+    return EndRun(forms, OutcomeOf(helpFile, Outcome::Completed));
 }
 
 }  // namespace qh

@@ -9,7 +9,10 @@ namespace qh {
 // those of the three installed files that exist are deleted. `record` tells what was deleted.
 Outcome RunUninstall(Platform& platform, RunRecord& record);
 
+// The help file alone, which is the machine's: Excel is not started and no workbook is touched.
+Outcome RemoveHelpFileOnly(Platform& platform, RunRecord& record);
+
 inline constexpr Form kUninstallerForms[] = {Form::Form1, Form::ExitExcel, Form::UnInstall, Form::Deleting};
-inline constexpr SetupProgram kUninstaller{Program::Uninstaller, kUninstallerForms, RunUninstall};
+inline constexpr SetupProgram kUninstaller{Program::Uninstaller, kUninstallerForms, RunUninstall, RemoveHelpFileOnly};
 
 }  // namespace qh

@@ -15,6 +15,10 @@ struct RunContext {
     bool sessionZero = false;        // the services' session, where no user sits
 };
 
+// Whether the run has a desktop that someone sees: a shell, or else an interactive window station
+// outside the services' session.
+bool HasDesktop(const RunContext& run);
+
 // True when the program runs as the person signed in to Windows: not as another account (an
 // administrator's own, a deployment tool's) and not as a service account. Without a shell (a
 // service, a scheduled task run whether the user is signed in or not, a remote command), only a

@@ -1,25 +1,17 @@
 #include "core/closing_excel.h"
 
-#include <algorithm>
 #include <string>
 
+#include "core/event_pump.h"
+
 namespace qh {
-namespace {
-
-// The system does not wake the window thread when a process ends: it looks this often.
-constexpr std::chrono::milliseconds kLookInterval{10};
-
-}  // namespace
 
 void ClosingExcel::WaitUntilEnded(FormsRuntime& forms, RunLog& log) noexcept {
     if (!process_) return;
     const std::wstring late =
         L"Excel had not ended " + std::to_wstring(kExcelEndTime.count()) + L" s after it was let go";
     try {
-        const auto deadline = forms.Now() + kExcelEndTime;
-        while (!process_->HasEnded() && forms.Now() < deadline) {
-            forms.PumpEventsUntil(std::min(deadline, forms.Now() + kLookInterval));
-        }
+        HandleEventsLookingUntil(forms, forms.Now() + kExcelEndTime, [this] { return process_->HasEnded(); });
     } catch (...) {
         // A window failed meanwhile; what is left of the wait is no longer waited for.
     }

@@ -11,4 +11,9 @@ namespace qh {
 bool HandleEventsUntil(FormsRuntime& forms, FormsRuntime::Clock::time_point deadline,
                        const std::function<bool()>& done);
 
+// The same for a `done` that no window event announces (a process that ends): the system does
+// not wake the window thread for it, so it is looked at every few milliseconds.
+bool HandleEventsLookingUntil(FormsRuntime& forms, FormsRuntime::Clock::time_point deadline,
+                              const std::function<bool()>& done);
+
 }  // namespace qh

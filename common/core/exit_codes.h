@@ -11,6 +11,7 @@ enum class ExitCode : int {
     ExcelRunning = 3,
     OtherAccount = 4,
     AlreadyRunning = 5,
+    HelpFileNeedsAdministrator = 6,
     UnknownArgument = 87,
 };
 
@@ -26,6 +27,7 @@ constexpr std::wstring_view MeaningOf(ExitCode code) {
             return L"run as someone other than the signed-in user, or with no desktop anyone sees: only the help file "
                    L"was installed or removed";
         case ExitCode::AlreadyRunning: return L"another run of the setup is in progress; nothing done";
+        case ExitCode::HelpFileNeedsAdministrator: return L"done for this user; the help file needs an administrator";
         case ExitCode::UnknownArgument: return L"an unknown argument; nothing done";
     }
     return {};

@@ -63,8 +63,15 @@ KindWords WordsFor(FailureKind kind) {
             return {L"Windows refused access.", L"Ask an administrator to run the {program}."};
         case FailureKind::HelpFolderDenied:
             return {L"Windows refused access to its Help folder, which only an administrator may change.",
-                    L"Nothing, for the add-in itself: it works without its help file. An administrator can run the "
-                    L"installer as themselves to add the help file."};
+                    L"Run the {program} as an administrator (right-click it, Run as administrator)."};
+        case FailureKind::HelpFolderDeniedToAdministrator:
+            return {L"Windows refused access to its Help folder, even to an administrator.",
+                    L"Ask whoever looks after this computer's security settings why administrators may not change "
+                    L"the Windows Help folder, then run the {program} again."};
+        case FailureKind::ShareUnreadableToAdministrator:
+            return {L"The administrator's account cannot read the network share the {program} runs from.",
+                    L"Copy the whole installation medium into a folder on this computer, then run the {program} "
+                    L"from there."};
         case FailureKind::DiskFull:
             return {L"The disk is full.", L"Make room on the disk, then run the {program} again."};
         case FailureKind::ExcelCannotStart:
@@ -163,6 +170,26 @@ std::wstring DescribeFailure(const SetupError& failure, const RunRecord& record)
 
 std::wstring DescribeUnexpectedFailure(const std::wstring& what, const RunRecord& record) {
     return Report(Doing{}, FailureKind::Other, {}, what, record);
+}
+
+std::wstring DescribeHelpFileLeft(const RunRecord& record) {
+    const bool installing = record.program == Program::Installer;
+    std::wstring text = std::wstring(kProductName) + (installing ? L"'s help file was not installed:\r\n    "
+                                                                 : L"'s help file was not removed:\r\n    ");
+    text += record.helpFileLeft + L"\r\n\r\nOnly an administrator may change the Windows Help folder, and ";
+    text += record.administratorDeclined
+                ? L"the request for an administrator was declined."
+                : L"this run could ask nobody for one (it was quiet, or had no desktop that anyone sees).";
+    if (installing) text += L" The add-in works without its help file.";
+    text += L"\r\n";
+    if (const auto& done = installing ? record.filesCopied : record.filesDeleted; !done.empty()) {
+        text += installing ? L"\r\nThese files were installed:\r\n" : L"\r\nThese files were removed:\r\n";
+        for (const auto& file : done) text += L"    " + file + L"\r\n";
+    }
+    return text + L"\r\nWhat to do: to " + (installing ? L"add" : L"remove") +
+           L" the help file, an administrator runs the " + std::wstring(ProgramNoun(record.program)) +
+           L" once (right-click it, Run as administrator), or it is deployed in the system context, which " +
+           (installing ? L"installs" : L"removes") + L" the help file alone.\r\n";
 }
 
 }  // namespace qh

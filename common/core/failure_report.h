@@ -15,11 +15,16 @@ struct RunRecord {
     std::vector<std::wstring> foldersCreated;  // folders made for the files, outermost first
     std::vector<std::wstring> filesCopied;     // installed files in place, in the order they were copied
     std::vector<std::wstring> filesDeleted;    // installed files removed, in the order they were deleted
+    std::wstring helpFileLeft;                 // the help file no administrator installed or removed
+    bool administratorDeclined = false;        // the request for an administrator was declined
 };
 
 std::wstring DescribeFailure(const SetupError& failure, const RunRecord& record);
 
 // The same for a failure that carries no platform details (out of memory and the like).
 std::wstring DescribeUnexpectedFailure(const std::wstring& what, const RunRecord& record);
+
+// What a run that left the help file to an administrator did, and how to have it done.
+std::wstring DescribeHelpFileLeft(const RunRecord& record);
 
 }  // namespace qh

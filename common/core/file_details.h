@@ -31,6 +31,10 @@ public:
     virtual std::wstring LongPath(const std::wstring& path) noexcept = 0;
     // The normalised folder that holds the running program's file ("E:" at a drive's root).
     virtual std::wstring ProgramFolder() = 0;
+    // The running program's file.
+    virtual std::wstring ProgramFile() = 0;
+    // The network path of a mapped drive ("Z:" gives "\\server\share"); empty for any other drive.
+    virtual std::wstring NetworkPathOf(const std::wstring& drive) noexcept = 0;
 };
 
 }  // namespace qh

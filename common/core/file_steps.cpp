@@ -21,4 +21,27 @@ void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& insta
     log.Step(L"Removed " + installedFile);
 }
 
+HelpFileStep InstallHelpFile(Platform& platform, FileSystemObject& fileSystem, const CopyStep& copy,
+                             RunRecord& record) {
+    const HelpFileStep step = DoHelpFileStep(platform, Form::Copying, copy.installedFile, record,
+                                             [&] { InstallFile(fileSystem, copy, record, platform.log); });
+    if (step == HelpFileStep::DoneByAdministrator) {
+        record.filesCopied.push_back(copy.installedFile);
+        platform.log.Step(L"Copied " + copy.source + L" to " + copy.installedFile + L", as an administrator");
+    }
+    return step;
+}
+
+HelpFileStep RemoveHelpFile(Platform& platform, FileSystemObject& fileSystem, const std::wstring& installedFile,
+                            RunRecord& record) {
+    const HelpFileStep step = DoHelpFileStep(platform, Form::Deleting, installedFile, record, [&] {
+        RemoveInstalledFile(fileSystem, installedFile, record, platform.log);
+    });
+    if (step == HelpFileStep::DoneByAdministrator) {
+        record.filesDeleted.push_back(installedFile);
+        platform.log.Step(L"Removed " + installedFile + L", as an administrator");
+    }
+    return step;
+}
+
 }  // namespace qh

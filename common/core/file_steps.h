@@ -5,6 +5,8 @@
 #include "core/failure_report.h"
 #include "core/file_set.h"
 #include "core/file_system.h"
+#include "core/help_file_step.h"
+#include "core/platform.h"
 #include "core/run_log.h"
 
 namespace qh {
@@ -15,5 +17,12 @@ void InstallFile(FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& 
 // Removes an installed file; one that is not there is left so.
 void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& installedFile, RunRecord& record,
                          RunLog& log);
+
+// The help file's copy and its removal, which Windows may refuse this account: done then by the
+// program started again as an administrator, or left to one (DoHelpFileStep). The removal asks for
+// an administrator only when the help file is there.
+HelpFileStep InstallHelpFile(Platform& platform, FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& record);
+HelpFileStep RemoveHelpFile(Platform& platform, FileSystemObject& fileSystem, const std::wstring& installedFile,
+                            RunRecord& record);
 
 }  // namespace qh

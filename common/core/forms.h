@@ -55,6 +55,9 @@ public:
 
     // Closes every window at once, without raising further events.
     virtual void End() = 0;
+
+    // Whether someone at the desk can be asked anything, Windows' own prompts included.
+    virtual bool AsksTheUser() { return true; }
 };
 
 }  // namespace qh

@@ -4,6 +4,7 @@
 #include "core/automation.h"
 #include "core/call_thread.h"
 #include "core/closing_excel.h"
+#include "core/elevation.h"
 #include "core/file_details.h"
 #include "core/forms.h"
 #include "core/processes.h"
@@ -26,6 +27,7 @@ struct Platform {
     Accounts& accounts;
     // The Excel this run started, once let go, until it has ended.
     ClosingExcel& closingExcel;
+    Elevation& elevation;
 };
 
 }  // namespace qh

@@ -25,7 +25,9 @@ constexpr std::wstring_view ProgramNoun(Program program) {
 // How a sequence ended when it did not fail.
 // HelpFileOnly: run as someone other than the signed-in user, the program did the machine's part
 // (the help file) and left the user's part (Excel and the workbooks) to that user.
-enum class Outcome { Completed, Cancelled, HelpFileOnly };
+// HelpFileNeedsAdministrator: Windows refused this account the Help folder and no administrator
+// did the help file's step (none could be asked, or the request was declined); the rest is done.
+enum class Outcome { Completed, Cancelled, HelpFileOnly, HelpFileNeedsAdministrator };
 
 // Closes every window; the run ends as `outcome`.
 inline Outcome EndRun(FormsRuntime& forms, Outcome outcome) {
@@ -39,6 +41,9 @@ struct SetupProgram {
     Program program;
     std::span<const Form> forms;
     Sequence run;
+    // The help file's step alone: for another account's run, and for this program started again
+    // as an administrator.
+    Sequence helpFileOnly;
 };
 
 }  // namespace qh

@@ -28,6 +28,7 @@ public:
     Clock::time_point Now() override { return events_.Now(); }
     void PumpEventsUntil(Clock::time_point deadline) override { events_.PumpEventsUntil(deadline); }
     void End() override {}
+    bool AsksTheUser() override { return false; }
 
 private:
     FormsRuntime& events_;

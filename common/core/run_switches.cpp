@@ -3,6 +3,7 @@
 #include <iterator>
 #include <utility>
 
+#include "core/elevation.h"
 #include "core/exit_codes.h"
 #include "core/text.h"
 
@@ -30,7 +31,7 @@ std::vector<std::wstring> ArgumentsOf(std::wstring_view commandLine) {
     return words;
 }
 
-RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments) {
+RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments, bool elevated) {
     RunSwitches switches;
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         const std::wstring& argument = *it;
@@ -42,6 +43,9 @@ RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments) {
             switches.logFile = *++it;
         } else if (isSwitch && name == L"?") {
             switches.help = true;
+        } else if (isSwitch && SameIgnoringCase(name, kHelpFileStepSwitch.substr(1)) && arguments.size() == 1 &&
+                   elevated) {
+            switches.helpFileStep = true;
         } else if (switches.unknown.empty()) {
             switches.unknown = argument;
         }

@@ -12,13 +12,17 @@ struct RunSwitches {
     bool help = false;     // "/?": the switches and exit codes in a message box
     std::wstring logFile;  // "/log FILE": the run's steps appended to FILE
     std::wstring unknown;  // the first argument that is none of these
+    // kHelpFileStepSwitch: the program started again as an administrator, for the help file alone
+    bool helpFileStep = false;
 };
 
 // The arguments of a command line after the program's own name: separated by blanks, with double
 // quotes holding blanks together (the quotes themselves dropped).
 std::vector<std::wstring> ArgumentsOf(std::wstring_view commandLine);
 
-RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments);
+// `elevated`: whether the process has an administrator's full token. The help file's switch counts
+// only there, and only alone; anywhere else it is an unknown argument.
+RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments, bool elevated);
 
 // What "/?" shows: the switches and the exit codes; an unknown argument is named first.
 std::wstring SwitchesHelp(const std::wstring& unknown);

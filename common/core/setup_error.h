@@ -44,7 +44,9 @@ enum class FailureKind {
     ReadOnly,
     InUse,
     AccessDenied,
-    HelpFolderDenied,  // a standard user's copy into the Windows Help folder
+    HelpFolderDenied,                 // a copy into the Windows Help folder, by a standard user
+    HelpFolderDeniedToAdministrator,  // the same, in a process with an administrator's full token
+    ShareUnreadableToAdministrator,   // the administrator's account cannot read the medium's share
     DiskFull,
     ExcelCannotStart,
     ExcelBusy,

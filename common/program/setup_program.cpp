@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/failure_report.h"
+#include "core/help_file_step.h"
 #include "core/platform.h"
 #include "core/product.h"
 #include "core/quiet_forms.h"
@@ -24,6 +25,7 @@
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
 #include "win32/win32_accounts.h"
+#include "win32/win32_elevation.h"
 #include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
@@ -142,6 +144,49 @@ std::wstring HelpFileOnlyMessage(Program program, const std::wstring& account, b
            std::wstring(ProgramNoun(program)) + L" themselves. A deployment tool runs it in the user's context.";
 }
 
+// The Win32 services a sequence runs on, with nobody at the desk when `quiet`. Made after COM, and
+// every object goes before COM is left.
+struct Services {
+    Services(HINSTANCE instance, const SetupProgram& program, bool quiet, RunLog& log)
+        : runtime(instance, program.forms, forms::LayoutScale::OfSystem()),
+          quietForms(runtime),
+          forms(quiet ? static_cast<FormsRuntime&>(quietForms) : runtime),
+          elevation([this](Form form) { return runtime.WindowOf(form); }),
+          platform{windows, objects, forms, excelCalls, processes, files, log, accounts, closingExcel, elevation} {}
+
+    win32::ComApartment apartment;
+    forms::Win32Forms runtime;
+    QuietForms quietForms;
+    FormsRuntime& forms;
+    win32::FindWindowLookup windows;
+    win32::DispatchFactory objects;
+    win32::Win32CallThread excelCalls;
+    win32::Win32Processes processes;
+    win32::Win32FileDetails files;
+    win32::Win32Accounts accounts;
+    ClosingExcel closingExcel;
+    win32::Win32Elevation elevation;
+    Platform platform;
+};
+
+// The help file's step alone, for the run that started this program again as an administrator:
+// no window, no lock of its own (that run holds it), no log and no account check (an
+// administrator's account is the point of it). Its outcome is its exit code.
+std::uint32_t RunHelpFileStep(HINSTANCE instance, const SetupProgram& program) {
+    try {
+        NoRunLog log;
+        Services services(instance, program, /*quiet=*/true, log);
+        RunRecord record;
+        record.program = program.program;
+        program.helpFileOnly(services.platform, record);
+        return kHelpFileStepDone;
+    } catch (const SetupError& failure) {
+        return HelpFileStepExitCode(failure.Kind());
+    } catch (...) {
+        return HelpFileStepExitCode(FailureKind::Other);
+    }
+}
+
 // One run, its steps going to `log`; the exit code.
 ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches& switches, const OneRunAtATime& run,
              RunLog& log) {
@@ -162,22 +207,11 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
                  nullptr, MB_ICONINFORMATION);
             return ExitCode::AlreadyRunning;
         }
-        win32::ComApartment apartment;
-        // Declared after the apartment: every object is released before COM is left.
-        forms::Win32Forms runtime(instance, program.forms, forms::LayoutScale::OfSystem());
-        win32::FindWindowLookup windows;
-        win32::DispatchFactory objects;
-        win32::Win32CallThread excelCalls;
-        win32::Win32Processes processes;
-        win32::Win32FileDetails files;
-        win32::Win32Accounts accounts;
-        QuietForms quiet(runtime);
-        FormsRuntime& forms = switches.quiet ? static_cast<FormsRuntime&>(quiet) : runtime;
-        ClosingExcel closingExcel;
-        Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts, closingExcel};
+        Services services(instance, program, switches.quiet, log);
+        forms::Win32Forms& runtime = services.runtime;
         const ExitCode exitCode = [&] {
             try {
-                const Outcome outcome = program.run(platform, record);
+                const Outcome outcome = program.run(services.platform, record);
                 // A window procedure may have failed where no pump came after it to pass it on.
                 if (const auto late = runtime.FirstWindowFailure()) std::rethrow_exception(late);
                 switch (outcome) {
@@ -187,9 +221,12 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
                         return ExitCode::Cancelled;
                     case Outcome::HelpFileOnly:
                         tell(HelpFileOnlyMessage(program.program, win32::AccountName(),
-                                                 accounts.Context().shell == ShellOwner::NoShell),
+                                                 services.accounts.Context().shell == ShellOwner::NoShell),
                              nullptr, MB_ICONINFORMATION);
                         return ExitCode::OtherAccount;
+                    case Outcome::HelpFileNeedsAdministrator:
+                        tell(DescribeHelpFileLeft(record), nullptr, MB_ICONWARNING);
+                        return ExitCode::HelpFileNeedsAdministrator;
                 }
                 return ExitCode::Failed;
             } catch (const ExcelRunsUnattended&) {
@@ -208,7 +245,7 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
         // Every window is gone by now, and a failure's report has been read: nobody watches the
         // wait for the Excel this run started to end.
         runtime.End();
-        closingExcel.WaitUntilEnded(runtime, log);
+        services.closingExcel.WaitUntilEnded(runtime, log);
         return exitCode;
     } catch (...) {
         failure = std::current_exception();
@@ -221,11 +258,12 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
 
 int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     const std::vector<std::wstring> arguments = ArgumentsOf(::GetCommandLineW());
-    const RunSwitches switches = ParseSwitches(arguments);
+    const RunSwitches switches = ParseSwitches(arguments, win32::IsElevated());
     if (switches.help || !switches.unknown.empty()) {
         if (switches.help || !switches.quiet) ShowMessage(SwitchesHelp(switches.unknown), nullptr, MB_ICONINFORMATION);
         return static_cast<int>(switches.unknown.empty() ? ExitCode::Completed : ExitCode::UnknownArgument);
     }
+    if (switches.helpFileStep) return static_cast<int>(RunHelpFileStep(instance, program));
     const OneRunAtATime run;
     NoRunLog noLog;
     std::unique_ptr<FileRunLog> fileLog;

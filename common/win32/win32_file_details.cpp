@@ -1,9 +1,13 @@
 #include "win32/win32_file_details.h"
 
 #include <windows.h>
+#include <winnetwk.h>
+
+#include <cwchar>
 
 #include "core/paths.h"
 #include "win32/running_program.h"
+#include "win32/system_library.h"
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
 
@@ -77,5 +81,22 @@ std::wstring Win32FileDetails::LongPath(const std::wstring& path) noexcept {
 }
 
 std::wstring Win32FileDetails::ProgramFolder() { return ParentFolder(RunningProgramPath()); }
+
+std::wstring Win32FileDetails::ProgramFile() { return RunningProgramPath(); }
+
+std::wstring Win32FileDetails::NetworkPathOf(const std::wstring& drive) noexcept {
+    try {
+        if (::GetDriveTypeW((drive + L"\\").c_str()) != DRIVE_REMOTE) return {};
+        const UniqueLibrary mpr = LoadSystemLibrary(L"mpr.dll");
+        const auto connectionOf = ProcedureOf<decltype(&::WNetGetConnectionW)>(mpr.get(), "WNetGetConnectionW");
+        std::wstring share(MAX_PATH, L'\0');
+        DWORD length = static_cast<DWORD>(share.size());
+        if (connectionOf(drive.c_str(), share.data(), &length) != NO_ERROR) return {};
+        share.resize(::wcsnlen(share.c_str(), share.size()));
+        return share;
+    } catch (...) {
+        return {};
+    }
+}
 
 }  // namespace qh::win32

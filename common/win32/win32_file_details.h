@@ -12,6 +12,9 @@ public:
     std::wstring TemporaryFolder() override;
     std::wstring LongPath(const std::wstring& path) noexcept override;
     std::wstring ProgramFolder() override;
+    std::wstring ProgramFile() override;
+    // Through mpr.dll, no Known DLL, loaded from the system folder when a drive is asked about.
+    std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
 };
 
 }  // namespace qh::win32

@@ -23,6 +23,7 @@
 #include "forms/forms_runtime.h"
 #include "win32/find_window_lookup.h"
 #include "win32/win32_accounts.h"
+#include "win32/win32_elevation.h"
 #include "win32/win32_file_details.h"
 #include "win32/win32_processes.h"
 
@@ -87,7 +88,9 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     qh::NoRunLog log;
     qh::win32::Win32Accounts accounts;
     qh::ClosingExcel closingExcel;
-    qh::Platform platform{windows, objects, forms, excelCalls, processes, files, log, accounts, closingExcel};
+    qh::win32::Win32Elevation elevation([&forms](qh::Form form) { return forms.WindowOf(form); });
+    qh::Platform platform{windows, objects, forms,    excelCalls,   processes,
+                          files,   log,     accounts, closingExcel, elevation};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);

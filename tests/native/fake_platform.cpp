@@ -143,6 +143,36 @@ bool FakePlatform::ClearAttributes(const std::wstring& file, std::uint32_t attri
     return true;
 }
 
+std::wstring FakePlatform::NetworkPathOf(const std::wstring& drive) noexcept {
+    const auto mapped = state_.mappedDrives.find(drive);
+    return mapped == state_.mappedDrives.end() ? std::wstring() : mapped->second;
+}
+
+namespace {
+
+class FakeElevatedRun : public ElevatedRun {
+public:
+    FakeElevatedRun(Journal& journal, std::uint32_t exitCode) : journal_(journal), exitCode_(exitCode) {}
+    bool HasEnded() noexcept override { return journal_.clock >= endsAt_; }
+    std::uint32_t ExitCode() override { return exitCode_; }
+
+private:
+    Journal& journal_;
+    std::chrono::milliseconds endsAt_ = journal_.clock + 500ms;
+    std::uint32_t exitCode_;
+};
+
+}  // namespace
+
+std::unique_ptr<ElevatedRun> FakePlatform::StartHelpFileStep(const std::wstring& program, Form owner) {
+    journal.Record(L"StartHelpFileStep " + program + L" owner " + NameOf(owner));
+    if (state_.administratorNotStarted) {
+        throw SetupError(L"ShellExecuteExW", program, *state_.administratorNotStarted, L"Not started");
+    }
+    if (state_.administratorDeclines) return nullptr;
+    return std::make_unique<FakeElevatedRun>(journal, state_.administratorExitCode);
+}
+
 std::wstring FakePlatform::LongPath(const std::wstring& path) noexcept {
     for (const auto& [shortForm, longForm] : state_.longNames) {
         if (path.starts_with(shortForm)) return longForm + path.substr(shortForm.size());
@@ -244,9 +274,14 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     if (missing.count(ParentFolder(path)) == 1) pathNotFound();
                     missing.erase(path);
                 }
+                const auto helpFolderRefuses = [&](const std::wstring& file) {
+                    const bool inHelp = ParentFolder(file) == state_.windowsPath + L"\\Help";
+                    return inHelp && (state_.helpFolder == HelpFolder::Locked ||
+                                      (state_.helpFolder == HelpFolder::AdministratorsOnly && !state_.elevated));
+                };
                 if (member == L"DeleteFile") {
                     // DeleteFile, Remarks: a read-only file is not deleted.
-                    if ((state_.attributes[path] & kReadOnlyAttribute) != 0) {
+                    if ((state_.attributes[path] & kReadOnlyAttribute) != 0 || helpFolderRefuses(path)) {
                         throw SetupError(L"DeleteFile", {}, kPermissionDenied, L"Permission denied");
                     }
                     state_.existingFiles.erase(path);
@@ -261,7 +296,7 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     // CreateFile, Remarks: nor is one another program holds open.
                     const bool guarded = state_.existingFiles.count(target) == 1 &&
                                          (state_.attributes[target] & (kReadOnlyAttribute | kHiddenAttribute)) != 0;
-                    if (guarded || state_.filesInUse.count(target) == 1) {
+                    if (guarded || state_.filesInUse.count(target) == 1 || helpFolderRefuses(target)) {
                         throw SetupError(L"CopyFile", {}, kPermissionDenied, L"Permission denied");
                     }
                     // CopyFileEx, Remarks: the copy takes the source's attributes and named streams

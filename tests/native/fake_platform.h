@@ -12,6 +12,7 @@
 
 #include "core/automation.h"
 #include "core/call_thread.h"
+#include "core/elevation.h"
 #include "core/file_details.h"
 #include "core/forms.h"
 #include "core/platform.h"
@@ -32,6 +33,9 @@ struct FakeProcess {
     std::optional<std::chrono::milliseconds> endsAt{};  // by itself, once told to quit and let go
 };
 inline constexpr std::int32_t kWindowBase = 0x10000;
+
+// Who may change the Windows folder's Help folder.
+enum class HelpFolder { Writable, AdministratorsOnly, Locked };
 
 // What the user does with a modal dialog.
 enum class UserAction { ClickOk, ClickCancel, CloseBox };
@@ -61,6 +65,7 @@ struct MachineState {
     std::wstring excelStartupPath = L"C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART";
     std::wstring windowsPath = L"C:\\Windows";
     std::wstring programFolder = L"E:\\Setup";
+    std::map<std::wstring, std::wstring> mappedDrives{};  // "Z:" and its network path
     std::set<std::wstring> existingFiles{};
     std::set<std::wstring> missingFolders{};             // every other folder exists
     std::map<std::wstring, std::uint32_t> attributes{};  // of files that have any; a copy takes its source's
@@ -70,10 +75,15 @@ struct MachineState {
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
     std::map<std::wstring, std::wstring> longNames{};  // a folder's short form and its long form
     bool scriptingRuntimeMissing = false;
-    RunContext account{};                              // the signed-in user's, at their desk
-    std::deque<bool> excelWindowLooks{};               // the user's Excel on screen at successive looks; then not
-    std::vector<WindowShown> otherExcelWindows{};      // other Excels' windows, at every look
-    std::map<Form, std::deque<UserAction>> answers{};  // per dialog, successive actions
+    RunContext account{};  // the signed-in user's, at their desk
+    HelpFolder helpFolder = HelpFolder::Writable;
+    bool elevated = false;                                  // the process has an administrator's full token
+    bool administratorDeclines = false;                     // the prompt for an administrator is declined
+    std::optional<std::int32_t> administratorNotStarted{};  // the error that starting the copy meets
+    std::uint32_t administratorExitCode = 0;                // what the administrator's copy ends with
+    std::deque<bool> excelWindowLooks{};                    // the user's Excel on screen at successive looks; then not
+    std::vector<WindowShown> otherExcelWindows{};           // other Excels' windows, at every look
+    std::map<Form, std::deque<UserAction>> answers{};       // per dialog, successive actions
 
     // Excel's rough edges.
     int creationRefusals = 0;                   // the first creations of Excel are refused as busy
@@ -97,11 +107,14 @@ class FakePlatform : public WindowLookup,
                      public Processes,
                      public FileDetails,
                      public RunLog,
-                     public Accounts {
+                     public Accounts,
+                     public Elevation {
 public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)), excels_(state_.otherExcels) {}
 
-    Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this, closingExcel}; }
+    Platform platform() {
+        return Platform{*this, *this, *this, *this, *this, *this, *this, *this, closingExcel, *this};
+    }
     ClosingExcel closingExcel;
     std::vector<std::wstring> logLines;
     Journal journal;
@@ -141,10 +154,15 @@ public:
     std::wstring TemporaryFolder() override { return state_.temporaryFolder; }
     std::wstring LongPath(const std::wstring& path) noexcept override;
     std::wstring ProgramFolder() override;
+    std::wstring ProgramFile() override { return state_.programFolder + L"\\Setup.exe"; }
+    std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts
     RunContext Context() override { return state_.account; }
+    // Elevation: "StartHelpFileStep <program> owner <form>"; the copy ends half a second later
+    bool IsElevated() override { return state_.elevated; }
+    std::unique_ptr<ElevatedRun> StartHelpFileStep(const std::wstring& program, Form owner) override;
 
 private:
     // Makes the call in progress one that does not come back; throws to leave the member.

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <optional>
+#include <variant>
 
 #include "core/closing_excel.h"
+#include "core/help_file_step.h"
 #include "core/excel_instance.h"
 #include "core/file_details.h"
 #include "core/setup_error.h"
@@ -20,6 +23,7 @@ namespace qh {
 namespace {
 
 using fake::FakePlatform;
+using fake::HelpFolder;
 using fake::MachineState;
 using fake::UserAction;
 using Calls = std::vector<std::wstring>;
@@ -406,7 +410,7 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
         {{L"/"}, false, false, L"", L"/"},
     };
     for (const auto& c : cases) {
-        const RunSwitches switches = ParseSwitches(c.arguments);
+        const RunSwitches switches = ParseSwitches(c.arguments, false);
         EXPECT_EQ(switches.quiet, c.quiet);
         EXPECT_EQ(switches.help, c.help);
         EXPECT_EQ(switches.logFile, c.logFile);
@@ -414,7 +418,15 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     }
     const std::wstring help = SwitchesHelp(L"/silent");
     EXPECT_TRUE(help.starts_with(L"Unknown argument: /silent"));
-    for (const int code : {0, 1, 2, 3, 4, 5, 87})
+    // The help file's switch: alone, and in an administrator's process only.
+    EXPECT_TRUE(ParseSwitches({L"/elevated-help-file"}, true).helpFileStep);
+    for (const auto& [arguments, elevated] :
+         {std::pair{std::vector<std::wstring>{L"/elevated-help-file"}, false},
+          std::pair{std::vector<std::wstring>{L"-Elevated-Help-File", L"C:\\x"}, true}}) {
+        EXPECT_FALSE(ParseSwitches(arguments, elevated).helpFileStep);
+        EXPECT_EQ(ParseSwitches(arguments, elevated).unknown, arguments.front());
+    }
+    for (const int code : {0, 1, 2, 3, 4, 5, 6, 87})
         EXPECT_NE(help.find(L"    " + std::to_wstring(code) + L"    "), std::wstring::npos);
 }
 
@@ -471,7 +483,7 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
             FakePlatform fake(state);
             QuietForms quiet(fake);
             FormsRuntime& forms = c.quiet ? static_cast<FormsRuntime&>(quiet) : fake;
-            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake, fake.closingExcel};
+            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake, fake.closingExcel, fake};
             RunRecord record;
             const auto run = [&] { return installing ? RunInstall(platform, record) : RunUninstall(platform, record); };
             if (c.outcome) {
@@ -503,6 +515,99 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
             }
             EXPECT_EQ(installing ? record.filesCopied.size() : record.filesDeleted.size(),
                       installing ? c.installed : c.removed);
+        }
+    }
+}
+
+// The help file is the one step that needs an administrator. Where Windows refuses this account
+// the Help folder and someone can be asked, the program starts itself again as an administrator for
+// that step alone, by a path an elevated process reaches; declined, or with nobody to ask, the run
+// ends with the help file left to an administrator (exit code 6). An administrator's process that
+// is refused fails there.
+TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder) {
+    const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
+    const std::wstring share = L"\\\\server\\share\\Setup\\Setup.exe";
+    const std::map<std::wstring, std::wstring> mapped = {{L"Z:", L"\\\\server\\share"}};
+    constexpr HelpFolder kRefused = HelpFolder::AdministratorsOnly;
+    const struct {
+        const char* name;
+        MachineState machine;
+        bool quiet;
+        std::variant<Outcome, FailureKind> end;
+        std::wstring started;  // the program started as an administrator; empty: none
+    } cases[] = {
+        {"writable", {}, false, Outcome::Completed, L""},
+        {"refused, an administrator confirms",
+         {.helpFolder = kRefused},
+         false,
+         Outcome::Completed,
+         L"E:\\Setup\\Setup.exe"},
+        {"refused, declined",
+         {.helpFolder = kRefused, .administratorDeclines = true},
+         false,
+         Outcome::HelpFileNeedsAdministrator,
+         L"E:\\Setup\\Setup.exe"},
+        {"refused, quiet", {.helpFolder = kRefused}, true, Outcome::HelpFileNeedsAdministrator, L""},
+        {"refused, with no desktop",
+         {.account = {.shell = ShellOwner::NoShell, .sessionZero = true}, .helpFolder = kRefused},
+         false,
+         Outcome::HelpFileNeedsAdministrator,
+         L""},
+        {"refused to an administrator",
+         {.helpFolder = HelpFolder::Locked, .elevated = true},
+         false,
+         FailureKind::HelpFolderDeniedToAdministrator,
+         L""},
+        {"refused, the administrator's copy finds it in use",
+         {.helpFolder = kRefused, .administratorExitCode = HelpFileStepExitCode(FailureKind::InUse)},
+         false,
+         FailureKind::InUse,
+         L"E:\\Setup\\Setup.exe"},
+        {"refused, from a mapped drive",
+         {.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .helpFolder = kRefused},
+         false,
+         Outcome::Completed,
+         share},
+        {"refused, from a share the administrator cannot read",
+         {.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .helpFolder = kRefused, .administratorNotStarted = 5},
+         false,
+         FailureKind::ShareUnreadableToAdministrator,
+         share},
+    };
+    for (const auto& c : cases) {
+        for (const bool installing : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.name << (installing ? ", install" : ", uninstall"));
+            MachineState state = c.machine;
+            state.existingFiles = {help};
+            state.answers[Form::UnInstall] = {UserAction::ClickOk};
+            FakePlatform fake(state);
+            QuietForms quiet(fake);
+            Platform platform{fake, fake, c.quiet ? static_cast<FormsRuntime&>(quiet) : fake,
+                              fake, fake, fake,
+                              fake, fake, fake.closingExcel,
+                              fake};
+            RunRecord record;
+            record.program = installing ? Program::Installer : Program::Uninstaller;
+            std::variant<Outcome, FailureKind> end;
+            try {
+                end = installing ? RunInstall(platform, record) : RunUninstall(platform, record);
+            } catch (const SetupError& failure) {
+                end = failure.Kind();
+            }
+            EXPECT_EQ(end, c.end);
+            const Calls calls = fake.journal.Calls();
+            const std::wstring start =
+                L"StartHelpFileStep " + c.started + (installing ? L" owner Copying" : L" owner Deleting");
+            EXPECT_EQ(Count(calls, start), c.started.empty() ? 0 : 1);
+            const auto& done = installing ? record.filesCopied : record.filesDeleted;
+            EXPECT_EQ(std::count(done.begin(), done.end(), help), c.end == decltype(c.end)(Outcome::Completed) ? 1 : 0);
+            const bool left = c.end == decltype(c.end)(Outcome::HelpFileNeedsAdministrator);
+            EXPECT_EQ(record.helpFileLeft, left ? help : L"");
+            if (left) {
+                const std::wstring message = DescribeHelpFileLeft(record);
+                EXPECT_EQ(message.find(L"declined") != std::wstring::npos, c.machine.administratorDeclines);
+                EXPECT_NE(message.find(L"Run as administrator"), std::wstring::npos);
+            }
         }
     }
 }

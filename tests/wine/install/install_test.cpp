@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -314,6 +315,71 @@ private:
     fs::path help_;
     fs::path away_;
 };
+
+// Makes a folder refuse every change for one test, root's too, whom permission bits do not stop:
+// chattr +i, a Unix program, which Wine starts like any other but gives no handle to wait on.
+class ImmutableFolder {
+public:
+    explicit ImmutableFolder(fs::path folder) : folder_(std::move(folder)) { Chattr(L"+i", true); }
+    ~ImmutableFolder() {
+        try {
+            Chattr(L"-i", false);
+        } catch (const std::exception& failure) {
+            ADD_FAILURE() << failure.what();
+        }
+    }
+
+private:
+    // Whether a folder can be made in it. One made just before the change took effect, and left
+    // there, is removed at the next look that may.
+    bool Refuses() const {
+        const fs::path probe = folder_ / L"qh-probe";
+        ::RemoveDirectoryW(probe.c_str());
+        if (!::CreateDirectoryW(probe.c_str(), nullptr)) return true;
+        ::RemoveDirectoryW(probe.c_str());
+        return false;
+    }
+    void Chattr(const wchar_t* change, bool refusing) const {
+        using UnixFileName = char*(CDECL*)(LPCWSTR);
+        const auto toUnix = reinterpret_cast<UnixFileName>(
+            reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        char* path = toUnix ? toUnix(folder_.c_str()) : nullptr;
+        if (!path) throw std::runtime_error("no Unix path for " + folder_.string());
+        std::wstring command =
+            L"/usr/bin/chattr " + std::wstring(change) + L" \"" + std::wstring(path, path + std::strlen(path)) + L"\"";
+        ::HeapFree(::GetProcessHeap(), 0, path);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &started)) {
+            throw std::runtime_error("cannot start chattr");
+        }
+        const win32::UniqueKernelHandle process(started.hProcess), thread(started.hThread);
+        if (!PollUntil(10s, [&] { return Refuses() == refusing; })) throw std::runtime_error("chattr had no effect");
+    }
+
+    fs::path folder_;
+};
+
+// Wine gives every process an administrator's full token. A Help folder that refuses even that is
+// a failure, reported as such by the installer's own copy: it does not start itself again to ask
+// for the administrator it already is. The workbooks stay.
+TEST_F(Installer, HelpFolderThatRefusesEvenAnAdministratorIsReportedWorkbooksStay) {
+    Medium medium(mediumFolder_.path());
+    std::wstring report;
+    {
+        const ImmutableFolder locked(HelpFolder());
+        Process installer = StartFromMedium(medium, Program::Installer);
+        report = ReadAndDismissReport(installer);
+        EXPECT_EQ(WaitForExit(installer, kRunTimeout), kFailed);
+    }
+    EXPECT_TRUE(Contains(report, L"Windows refused access to its Help folder, even to an administrator"))
+        << Utf8(report);
+    EXPECT_TRUE(Contains(report, L"For support: CopyFile")) << Utf8(report);
+    EXPECT_EQ(FileNamesIn(excel_.startupFolder()), (std::vector<std::wstring>{kAddInWorkbook, kMacroWorkbook}));
+    excel_.ExpectNothingLeftRunning();
+}
 
 TEST_F(Installer, MissingHelpFolderIsReportedWorkbooksStayAndExcelQuits) {
     Medium medium(mediumFolder_.path());

@@ -234,6 +234,17 @@ TEST_P(ProgramResources, IsMarkedTerminalServerAware) {
     EXPECT_NE(nt.OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE, 0);
 }
 
+// They start as their caller: a deployment tool in the user's context, a logon script and a
+// mapped drive all work as they are. Only the help file's step asks for an administrator.
+TEST_P(ProgramResources, ManifestAsksForNoMoreThanTheCallersRights) {
+    const ResourceFile file(path);
+    ASSERT_TRUE(file.Loaded());
+    const Bytes manifest = file.Find(RT_MANIFEST, 1);
+    const std::string text(manifest.begin(), manifest.end());
+    EXPECT_NE(text.find(R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)"), std::string::npos) << text;
+    EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos) << "the rest of the manifest stays";
+}
+
 TEST_P(ProgramResources, VersionStringsAreUsEnglishUnicode) {
     const VersionRecord record(path);
     ASSERT_TRUE(record.Loaded()) << "no version record in " << program.buildPath;

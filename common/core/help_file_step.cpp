@@ -1,0 +1,98 @@
+#include "core/help_file_step.h"
+
+#include <chrono>
+
+#include "core/event_pump.h"
+#include "core/paths.h"
+
+namespace qh {
+namespace {
+
+// The administrator's copy does one file, perhaps a large one from a network share.
+constexpr std::chrono::minutes kAdministratorStepTime{5};
+// Its exit code on a failure: this plus the failure's kind (both programs are one build).
+constexpr std::uint32_t kFirstFailureCode = 16;
+constexpr std::uint32_t kFailureCodes = 64;
+
+// How Windows refuses an account its Help folder: a copy into it, or the help file's removal.
+bool IsRefusal(FailureKind kind) { return kind == FailureKind::HelpFolderDenied || kind == FailureKind::AccessDenied; }
+
+bool IsNetworkPath(const std::wstring& path) { return path.starts_with(L"\\\\"); }
+
+// What an administrator's account meets on a share that the user's account reaches: no access,
+// the share not found, or no credentials of its own for the server.
+bool IsShareRefusal(const SetupError& failure) {
+    constexpr std::int32_t kBadNetPath = 53, kNetworkAccessDenied = 65, kBadNetName = 67, kLogonFailure = 1326;
+    const std::int32_t code = failure.Code();
+    return failure.Kind() == FailureKind::AccessDenied || code == kBadNetPath || code == kNetworkAccessDenied ||
+           code == kBadNetName || code == kLogonFailure;
+}
+
+FailureKind KindOfExit(std::uint32_t code) {
+    if (code < kFirstFailureCode || code >= kFirstFailureCode + kFailureCodes) return FailureKind::Other;
+    return static_cast<FailureKind>(code - kFirstFailureCode);
+}
+
+}  // namespace
+
+std::uint32_t HelpFileStepExitCode(FailureKind failure) {
+    return kFirstFailureCode + static_cast<std::uint32_t>(failure);
+}
+
+std::wstring PathForAdministrator(const std::wstring& path, FileDetails& files) {
+    if (path.size() < 2 || path[1] != L':') return path;
+    const std::wstring share = files.NetworkPathOf(path.substr(0, 2));
+    return share.empty() ? path : NormaliseFolderPath(share) + path.substr(2);
+}
+
+HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::wstring& helpFile, RunRecord& record,
+                            const std::function<void()>& step) {
+    try {
+        step();
+        return HelpFileStep::Done;
+    } catch (SetupError& refused) {
+        if (!IsRefusal(refused.Kind())) throw;
+        if (platform.elevation.IsElevated()) {
+            refused.SetKind(FailureKind::HelpFolderDeniedToAdministrator);
+            throw;
+        }
+        platform.log.Step(L"Windows refused this account the Help folder, for " + helpFile);
+        const auto leave = [&](bool declined) {
+            record.helpFileLeft = helpFile;
+            record.administratorDeclined = declined;
+            return HelpFileStep::NeedsAdministrator;
+        };
+        if (!platform.forms.AsksTheUser() || !HasDesktop(platform.accounts.Context())) return leave(false);
+
+        const std::wstring program = PathForAdministrator(platform.files.ProgramFile(), platform.files);
+        std::unique_ptr<ElevatedRun> run;
+        try {
+            run = platform.elevation.StartHelpFileStep(program, progressWindow);
+        } catch (SetupError& notStarted) {
+            notStarted.SetDoing(refused.WhatWasDoing());
+            if (IsNetworkPath(program) && IsShareRefusal(notStarted)) {
+                notStarted.SetKind(FailureKind::ShareUnreadableToAdministrator);
+            }
+            throw;
+        }
+        if (!run) {
+            platform.log.Step(L"The request for an administrator was declined");
+            return leave(true);
+        }
+        FormsRuntime& forms = platform.forms;
+        if (!HandleEventsLookingUntil(forms, forms.Now() + kAdministratorStepTime, [&] { return run->HasEnded(); })) {
+            SetupError late(L"The help file's step as an administrator", program, kNoAnswer, L"No end in time");
+            late.SetDoing(refused.WhatWasDoing());
+            throw late;
+        }
+        const std::uint32_t code = run->ExitCode();
+        if (code == kHelpFileStepDone) return HelpFileStep::DoneByAdministrator;
+        SetupError failed(L"The help file's step as an administrator", program, 0,
+                          L"It ended with exit code " + std::to_wstring(code));
+        failed.SetKind(KindOfExit(code));
+        failed.SetDoing(refused.WhatWasDoing());
+        throw failed;
+    }
+}
+
+}  // namespace qh

@@ -1,0 +1,35 @@
+#pragma once
+// The help file's step, its copy or its removal, done by this process when Windows lets it, and
+// otherwise by the program started again as an administrator, when someone can be asked.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/failure_report.h"
+#include "core/platform.h"
+
+namespace qh {
+
+enum class HelpFileStep { Done, DoneByAdministrator, NeedsAdministrator };
+
+// Runs `step`. When Windows refuses this account the Help folder: in a process that is already an
+// administrator's, the refusal is the failure; otherwise, where someone can be asked, the program
+// started again as an administrator does the step, and its failure is this run's; otherwise the
+// record keeps `helpFile` as left to an administrator.
+HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::wstring& helpFile, RunRecord& record,
+                            const std::function<void()>& step);
+
+// How a run that did `done` ends, when it may have left the help file to an administrator.
+inline Outcome OutcomeOf(HelpFileStep helpFile, Outcome done) {
+    return helpFile == HelpFileStep::NeedsAdministrator ? Outcome::HelpFileNeedsAdministrator : done;
+}
+
+// How the program started as an administrator hands its outcome back: its exit code.
+std::uint32_t HelpFileStepExitCode(FailureKind failure);
+inline constexpr std::uint32_t kHelpFileStepDone = 0;
+
+// The path an administrator's process reaches the program by: a mapped drive's letter, which an
+// elevated process may not see, replaced by the drive's network path.
+std::wstring PathForAdministrator(const std::wstring& path, FileDetails& files);
+
+}  // namespace qh

@@ -1,0 +1,27 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+
+#include "core/elevation.h"
+
+namespace qh::win32 {
+
+// Whether this process has an administrator's full token: elevated, or an administrator's where
+// nothing is split off (User Account Control turned off).
+bool IsElevated();
+
+// Elevation through the shell's "runas" verb, the only way Windows offers to ask for an
+// administrator: the consent prompt for an administrator, the credentials prompt for anyone else.
+class Win32Elevation final : public Elevation {
+public:
+    // `windowOf` gives the window of a form, which owns the prompt.
+    explicit Win32Elevation(std::function<HWND(Form)> windowOf) : windowOf_(std::move(windowOf)) {}
+    bool IsElevated() override { return win32::IsElevated(); }
+    std::unique_ptr<ElevatedRun> StartHelpFileStep(const std::wstring& program, Form owner) override;
+
+private:
+    std::function<HWND(Form)> windowOf_;
+};
+
+}  // namespace qh::win32
