@@ -2,6 +2,11 @@
 #   qh_program_resources(<target> INSTALLER|UNINSTALLER)
 # adds the program's .rc to <target>. The .rc finds the resource ids under common/ and the images
 # under assets/; both folders are given to that one source only, not to the C++ sources.
+#
+# Given the add-in's files (QH_ADDIN_FOLDER, as scripts/release gives it), the installer carries
+# their SHA-256 sums and checks its medium against them; without, it carries none and checks
+# nothing. The same files give the same program.
+set(QH_ADDIN_FOLDER "" CACHE PATH "The add-in's three files, whose sums the installer carries (a release)")
 set(QH_ASSETS_DIR ${CMAKE_CURRENT_LIST_DIR})
 get_filename_component(QH_SOURCE_TOP ${CMAKE_CURRENT_LIST_DIR} DIRECTORY)
 
@@ -29,11 +34,29 @@ function(qh_program_resources target program)
     configure_file(${folder}/version.h.in ${generated}/version.h @ONLY)
     configure_file(${folder}/install.manifest.in ${generated}/install.manifest @ONLY)
     set(read ${generated}/version.h ${generated}/install.manifest)
+    set(definitions "")
+    if(QH_ADDIN_FOLDER)
+      # As sha256sum writes them, one line a file; the build is configured again when one changes.
+      set(sums "")
+      foreach(file "QZ Macro.xls" "QZ Function.xla" "QuenzoHalvorn.chm")
+        if(NOT EXISTS "${QH_ADDIN_FOLDER}/${file}")
+          message(FATAL_ERROR "QH_ADDIN_FOLDER ${QH_ADDIN_FOLDER} lacks \"${file}\"")
+        endif()
+        file(SHA256 "${QH_ADDIN_FOLDER}/${file}" sum)
+        string(APPEND sums "${sum}  ${file}\n")
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${QH_ADDIN_FOLDER}/${file}")
+      endforeach()
+      file(WRITE ${generated}/addin_sums.txt.new "${sums}")
+      configure_file(${generated}/addin_sums.txt.new ${generated}/addin_sums.txt COPYONLY)
+      list(APPEND read ${generated}/addin_sums.txt)
+      set(definitions QH_CARRIES_ADDIN_SUMS)
+    endif()
   elseif(program STREQUAL "UNINSTALLER")
     set(folder ${QH_SOURCE_TOP}/uninstall/resources)
     set(name uninstall)
     set(icons sphere.ico qz_on_grey.ico)
     set(read ${folder}/uninstall.manifest)
+    set(definitions "")
   else()
     message(FATAL_ERROR "qh_program_resources: INSTALLER or UNINSTALLER, not '${program}'")
   endif()
@@ -48,5 +71,6 @@ function(qh_program_resources target program)
   # The resource compiler reports no dependencies of its own: name the files it reads.
   set_source_files_properties(${script} TARGET_DIRECTORY ${target} PROPERTIES
     INCLUDE_DIRECTORIES "${generated};${QH_SOURCE_TOP}/common;${QH_ASSETS_DIR};${folder}"
+    COMPILE_DEFINITIONS "${definitions}"
     OBJECT_DEPENDS "${inputs}")
 endfunction()

@@ -7,6 +7,7 @@
 #include "core/file_set.h"
 #include "core/file_steps.h"
 #include "core/file_system.h"
+#include "core/medium_check.h"
 
 namespace qh {
 namespace {
@@ -39,6 +40,9 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
 
         ShowProgress(forms, Form::Copying);
+        // Again just before the copy: this may be the program started as an administrator, for a
+        // file a user could have changed since.
+        CheckMedium(platform.files, platform.log, std::array{kHelpFile});
         helpFile = InstallHelpFile(platform, fileSystem, HelpFileCopy(installerFolder, windowsFolder), record);
         windowsFolderObject.reset();
     }
@@ -49,6 +53,7 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
 Outcome RunInstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
+    CheckMedium(platform.files, platform.log, kAddInFiles);
     if (!RunsAsSignedInUser(platform.accounts.Context())) return InstallHelpFileOnly(platform, record);
 
     if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);

@@ -27,6 +27,7 @@ const wchar_t* ActivityWords(Activity activity) {
         case Activity::CheckingFile: return L"Checking whether {name} is installed";
         case Activity::RemovingFile: return L"Removing {name}";
         case Activity::QuittingExcel: return L"Telling Excel to quit";
+        case Activity::CheckingMedium: return L"Checking {name} on the installation medium";
     }
     return nullptr;  // no value of the enumeration
 }
@@ -88,6 +89,15 @@ KindWords WordsFor(FailureKind kind) {
                 L"Excel is waiting for an answer in a window of its own (for instance a sign-in or activation "
                 L"question), and did not answer this program.",
                 L"Answer that window or close it, then run the {program} again."};
+        case FailureKind::MediumChanged:
+            return {
+                L"The file is not the one this installer was made with: the installation medium is damaged or "
+                L"was changed.",
+                L"Get the installation medium again. If you downloaded it, download it again and check it "
+                L"against the sums published beside it before you open it."};
+        case FailureKind::BrokenBuild:
+            return {L"The installer is damaged: the sums of its files that it carries cannot be read.",
+                    L"Get the installation medium again."};
         case FailureKind::NoScriptingRuntime:
             return {L"Windows' scripting runtime (scrrun.dll) is missing or turned off on this computer.",
                     L"Ask an administrator to register it (regsvr32 scrrun.dll), then run the {program} again."};

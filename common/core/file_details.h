@@ -2,6 +2,7 @@
 // What the scripting runtime does not reach: a file's named streams and attributes, whether
 // another program holds it open, the user's temporary folder and the running program's folder.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,11 @@ public:
     virtual std::wstring ProgramFolder() = 0;
     // The running program's file.
     virtual std::wstring ProgramFile() = 0;
+    // The SHA-256 sums of the add-in files that a release build carries, as sha256sum writes
+    // them; none in a build made without the add-in's files.
+    virtual std::optional<std::string> CarriedSums() = 0;
+    // The SHA-256 of a file's content, in lower-case hex. A failure to read it is a SetupError.
+    virtual std::string Sha256Of(const std::wstring& file) = 0;
     // The network path of a mapped drive ("Z:" gives "\\server\share"); empty for any other drive.
     virtual std::wstring NetworkPathOf(const std::wstring& drive) noexcept = 0;
 };

@@ -12,6 +12,7 @@ namespace qh {
 inline constexpr std::wstring_view kMacroWorkbook = L"QZ Macro.xls";
 inline constexpr std::wstring_view kAddInWorkbook = L"QZ Function.xla";
 inline constexpr std::wstring_view kHelpFile = L"QuenzoHalvorn.chm";
+inline constexpr std::array<std::wstring_view, 3> kAddInFiles = {kMacroWorkbook, kAddInWorkbook, kHelpFile};
 
 // A folder path that would put files at the root of the current drive ("\QZ Macro.xls") is refused:
 // throws SetupError, saying that the program was `finding` the folder, when it is empty.

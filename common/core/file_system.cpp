@@ -47,12 +47,8 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
         fileSystem_->Call(L"CopyFile", {copy.source, copy.destination, true});
     } catch (SetupError& failure) {
         failure.SetDoing({copy.activity, FileNameOf(copy.source), {L"from " + copy.source, L"to " + copy.destination}});
-        // A missing target folder is "path not found": this is the source. Windows runs a program
-        // opened inside a zip archive from the temporary folder, without the files beside it.
-        if (failure.Kind() == FailureKind::FileNotFound) {
-            failure.SetKind(RunsFromTemporaryFolder(copy.source) ? FailureKind::NotExtracted
-                                                                 : FailureKind::NotOnMedium);
-        }
+        // A missing target folder is "path not found": this is the source.
+        if (failure.Kind() == FailureKind::FileNotFound) failure.SetKind(MissingSourceKind(files_, copy.source));
         Explain(failure, copy.installedFile);
         // A standard user may not write the Windows folder: only the help is missing then.
         if (failure.Kind() == FailureKind::AccessDenied && copy.activity == Activity::CopyingIntoHelpFolder) {
@@ -119,15 +115,17 @@ void FileSystemObject::Explain(SetupError& failure, const std::wstring& target) 
     }
 }
 
-bool FileSystemObject::RunsFromTemporaryFolder(const std::wstring& source) noexcept {
+FailureKind MissingSourceKind(FileDetails& files, const std::wstring& source) noexcept {
     try {
         // The temporary folder is often stored in its short form, and the program may be started
         // by either: they are compared in their long forms. The source itself is not there.
-        const std::wstring folder = files_.LongPath(ParentFolder(source));
+        const std::wstring folder = files.LongPath(ParentFolder(source));
         return StartsWithFolder(folder + L"\\" + FileNameOf(source),
-                                NormaliseFolderPath(files_.LongPath(files_.TemporaryFolder())));
+                                NormaliseFolderPath(files.LongPath(files.TemporaryFolder())))
+                   ? FailureKind::NotExtracted
+                   : FailureKind::NotOnMedium;
     } catch (...) {
-        return false;
+        return FailureKind::NotOnMedium;
     }
 }
 

@@ -42,11 +42,14 @@ private:
     bool IsReadOnly(const std::wstring& path) noexcept;
     // What a refused copy or removal of `target` was down to, where the error number does not say.
     void Explain(SetupError& failure, const std::wstring& target) noexcept;
-    bool RunsFromTemporaryFolder(const std::wstring& source) noexcept;
 
     FileDetails& files_;
     AutomationPtr fileSystem_;
 };
+
+// Why a source file is not there: not on the medium, or left in the zip archive the installer was
+// started from (Windows runs a program opened inside a zip from the temporary folder, alone).
+FailureKind MissingSourceKind(FileDetails& files, const std::wstring& source) noexcept;
 
 // The full path of the Windows folder's object.
 std::wstring FolderPath(AutomationObject& folder);

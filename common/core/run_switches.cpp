@@ -53,7 +53,7 @@ RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments, bool eleva
     return switches;
 }
 
-std::wstring SwitchesHelp(const std::wstring& unknown) {
+std::wstring SwitchesHelp(const std::wstring& unknown, std::wstring_view note) {
     std::wstring text = unknown.empty() ? L"" : L"Unknown argument: " + unknown + L"\r\n\r\n";
     text +=
         L"Switches (with / or -, in any order):\r\n"
@@ -64,6 +64,7 @@ std::wstring SwitchesHelp(const std::wstring& unknown) {
         const std::wstring_view meaning = MeaningOf(static_cast<ExitCode>(code));
         if (!meaning.empty()) text += L"    " + std::to_wstring(code) + L"    " + std::wstring(meaning) + L"\r\n";
     }
+    if (!note.empty()) text += L"\r\n" + std::wstring(note) + L"\r\n";
     return text;
 }
 

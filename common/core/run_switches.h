@@ -24,7 +24,8 @@ std::vector<std::wstring> ArgumentsOf(std::wstring_view commandLine);
 // only there, and only alone; anywhere else it is an unknown argument.
 RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments, bool elevated);
 
-// What "/?" shows: the switches and the exit codes; an unknown argument is named first.
-std::wstring SwitchesHelp(const std::wstring& unknown);
+// What "/?" shows: the switches and the exit codes, then `note` (what this program checks); an
+// unknown argument is named first.
+std::wstring SwitchesHelp(const std::wstring& unknown, std::wstring_view note);
 
 }  // namespace qh

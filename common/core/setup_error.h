@@ -25,6 +25,7 @@ enum class Activity {
     CheckingFile,
     RemovingFile,
     QuittingExcel,
+    CheckingMedium,
 };
 
 struct Doing {
@@ -47,6 +48,8 @@ enum class FailureKind {
     HelpFolderDenied,                 // a copy into the Windows Help folder, by a standard user
     HelpFolderDeniedToAdministrator,  // the same, in a process with an administrator's full token
     ShareUnreadableToAdministrator,   // the administrator's account cannot read the medium's share
+    MediumChanged,                    // a file on the medium is not the one the installer was made with
+    BrokenBuild,                      // the sums the installer carries cannot be read
     DiskFull,
     ExcelCannotStart,
     ExcelBusy,

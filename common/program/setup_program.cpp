@@ -8,6 +8,7 @@
 
 #include "core/failure_report.h"
 #include "core/help_file_step.h"
+#include "core/medium_check.h"
 #include "core/platform.h"
 #include "core/product.h"
 #include "core/quiet_forms.h"
@@ -259,8 +260,18 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
 int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     const std::vector<std::wstring> arguments = ArgumentsOf(::GetCommandLineW());
     const RunSwitches switches = ParseSwitches(arguments, win32::IsElevated());
+    // Whether this installer checks its files: a release build, made with the add-in's files, does.
+    std::wstring checks;
+    if (program.program == Program::Installer) {
+        win32::Win32FileDetails files;
+        checks = ChecksItsFiles(files) ? L"This installer checks its files against the SHA-256 sums it carries, "
+                                         L"before it changes anything."
+                                       : L"This installer carries no sums of its files and checks none (a build "
+                                         L"made without the add-in's files).";
+    }
     if (switches.help || !switches.unknown.empty()) {
-        if (switches.help || !switches.quiet) ShowMessage(SwitchesHelp(switches.unknown), nullptr, MB_ICONINFORMATION);
+        if (switches.help || !switches.quiet)
+            ShowMessage(SwitchesHelp(switches.unknown, checks), nullptr, MB_ICONINFORMATION);
         return static_cast<int>(switches.unknown.empty() ? ExitCode::Completed : ExitCode::UnknownArgument);
     }
     if (switches.helpFileStep) return static_cast<int>(RunHelpFileStep(instance, program));
@@ -285,7 +296,8 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     if (switches.quiet) switchesGiven += L" /quiet";
     if (fileLog) switchesGiven += L" /log " + fileLog->Path();
     log.Step(std::wstring(kProductName) + L" " + std::wstring(ProgramNoun(program.program)) + L" " + OwnVersion() +
-             L", account " + win32::AccountName() + L", switches" + switchesGiven + L": started");
+             L", account " + win32::AccountName() + L", switches" + switchesGiven + L": started" +
+             (checks.empty() ? L"" : L". " + checks));
     const int exitCode = static_cast<int>(Run(instance, program, switches, run, log));
     log.Step(L"Exit code " + std::to_wstring(exitCode));
     return exitCode;

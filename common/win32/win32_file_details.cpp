@@ -6,7 +6,9 @@
 #include <cwchar>
 
 #include "core/paths.h"
+#include "win32/addin_sums_resource.h"
 #include "win32/running_program.h"
+#include "win32/sha256.h"
 #include "win32/system_library.h"
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
@@ -83,6 +85,24 @@ std::wstring Win32FileDetails::LongPath(const std::wstring& path) noexcept {
 std::wstring Win32FileDetails::ProgramFolder() { return ParentFolder(RunningProgramPath()); }
 
 std::wstring Win32FileDetails::ProgramFile() { return RunningProgramPath(); }
+
+Win32FileDetails::Win32FileDetails() = default;
+Win32FileDetails::~Win32FileDetails() = default;
+
+std::optional<std::string> Win32FileDetails::CarriedSums() {
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDR_ADDIN_SUMS), RT_RCDATA);
+    if (!found) return std::nullopt;
+    const HGLOBAL loaded = ::LoadResource(nullptr, found);
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    // Carried but unreadable: the check reports the build as broken.
+    if (!bytes) return std::string();
+    return std::string(static_cast<const char*>(bytes), ::SizeofResource(nullptr, found));
+}
+
+std::string Win32FileDetails::Sha256Of(const std::wstring& file) {
+    if (!sha256_) sha256_ = std::make_unique<Sha256>();
+    return sha256_->OfFile(file);
+}
 
 std::wstring Win32FileDetails::NetworkPathOf(const std::wstring& drive) noexcept {
     try {

@@ -72,6 +72,27 @@ std::optional<std::chrono::milliseconds> Journal::TimeOf(const std::wstring& cal
 
 std::wstring NameOf(Form form) { return std::wstring(FormName(form)); }
 
+std::string ShippedSumOf(std::wstring_view name) {
+    std::string sum;
+    for (std::size_t at = 0; sum.size() < 64; ++at) sum += "0123456789abcdef"[name[at % name.size()] % 16];
+    return sum;
+}
+
+std::string ShippedSums() {
+    std::string text;
+    for (const std::wstring_view name : {kMacroWorkbook, kAddInWorkbook, kHelpFile})
+        text += ShippedSumOf(name) + "  " + std::string(name.begin(), name.end()) + "\n";
+    return text;
+}
+
+std::string FakePlatform::Sha256Of(const std::wstring& file) {
+    journal.Record(L"Sha256 " + file);
+    if (state_.missingSources.count(file) == 1) throw SetupError(L"CreateFileW", file, 2, L"File not found");
+    if (state_.unreadableFiles.count(file) == 1) throw SetupError(L"CreateFileW", file, 5, L"Access is denied.");
+    const std::string shipped = ShippedSumOf(FileNameOf(file));
+    return state_.changedFiles.count(file) == 1 ? std::string(shipped.rbegin(), shipped.rend()) : shipped;
+}
+
 std::vector<WindowShown> FakePlatform::TopLevelWindows(std::string_view className) {
     journal.Record(L"FindWindowA " + std::wstring(className.begin(), className.end()));
     std::vector<WindowShown> windows = state_.otherExcelWindows;

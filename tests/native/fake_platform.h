@@ -69,9 +69,12 @@ struct MachineState {
     std::set<std::wstring> existingFiles{};
     std::set<std::wstring> missingFolders{};             // every other folder exists
     std::map<std::wstring, std::uint32_t> attributes{};  // of files that have any; a copy takes its source's
-    std::set<std::wstring> markedFiles{};     // downloaded: with a Zone.Identifier stream, which a copy takes along
-    std::set<std::wstring> missingSources{};  // not on the medium
-    std::set<std::wstring> filesInUse{};      // held open by another program
+    std::set<std::wstring> markedFiles{};      // downloaded: with a Zone.Identifier stream, which a copy takes along
+    std::set<std::wstring> missingSources{};   // not on the medium
+    std::optional<std::string> carriedSums{};  // what the build carries (ShippedSums); none: a build without them
+    std::set<std::wstring> changedFiles{};     // on the medium, but not as shipped
+    std::set<std::wstring> unreadableFiles{};  // on the medium, but refused to this account
+    std::set<std::wstring> filesInUse{};       // held open by another program
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
     std::map<std::wstring, std::wstring> longNames{};  // a folder's short form and its long form
     bool scriptingRuntimeMissing = false;
@@ -155,6 +158,9 @@ public:
     std::wstring LongPath(const std::wstring& path) noexcept override;
     std::wstring ProgramFolder() override;
     std::wstring ProgramFile() override { return state_.programFolder + L"\\Setup.exe"; }
+    std::optional<std::string> CarriedSums() override { return state_.carriedSums; }
+    // "Sha256 <file>"
+    std::string Sha256Of(const std::wstring& file) override;
     std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
@@ -180,5 +186,10 @@ private:
 };
 
 std::wstring NameOf(Form form);
+
+// The SHA-256 the fake gives a medium file of this name as shipped; and the text a build carries
+// for the three add-in files so shipped.
+std::string ShippedSumOf(std::wstring_view name);
+std::string ShippedSums();
 
 }  // namespace qh::fake

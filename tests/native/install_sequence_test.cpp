@@ -8,6 +8,7 @@
 
 #include "core/closing_excel.h"
 #include "core/help_file_step.h"
+#include "core/medium_check.h"
 #include "core/excel_instance.h"
 #include "core/file_details.h"
 #include "core/setup_error.h"
@@ -416,7 +417,7 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
         EXPECT_EQ(switches.logFile, c.logFile);
         EXPECT_EQ(switches.unknown, c.unknown);
     }
-    const std::wstring help = SwitchesHelp(L"/silent");
+    const std::wstring help = SwitchesHelp(L"/silent", L"");
     EXPECT_TRUE(help.starts_with(L"Unknown argument: /silent"));
     // The help file's switch: alone, and in an administrator's process only.
     EXPECT_TRUE(ParseSwitches({L"/elevated-help-file"}, true).helpFileStep);
@@ -609,6 +610,79 @@ TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder
                 EXPECT_NE(message.find(L"Run as administrator"), std::wstring::npos);
             }
         }
+    }
+}
+
+// A release build carries the sums of the add-in files it was made with and checks the medium
+// against them first: a file that differs, or is missing or unreadable, or sums that cannot be
+// read, stop the run before Excel is looked for and before any file is touched. The help file is
+// checked again where it is copied alone (as by the program started as an administrator).
+TEST(MediumCheck, RefusesADamagedOrChangedMediumBeforeAnythingChanges) {
+    const std::wstring medium = L"E:\\Setup\\";
+    const auto shipped = [](MachineState s) {
+        s.carriedSums = fake::ShippedSums();
+        return s;
+    };
+    const struct {
+        const char* name;
+        MachineState machine;
+        std::optional<FailureKind> failure;
+        const wchar_t* failedOn;
+    } cases[] = {
+        {"as shipped", shipped({}), std::nullopt, nullptr},
+        {"a build without sums, a changed file", {.changedFiles = {medium + L"QZ Macro.xls"}}, std::nullopt, nullptr},
+        {"the macro workbook changed", shipped({.changedFiles = {medium + L"QZ Macro.xls"}}),
+         FailureKind::MediumChanged, L"QZ Macro.xls"},
+        {"the add-in workbook changed", shipped({.changedFiles = {medium + L"QZ Function.xla"}}),
+         FailureKind::MediumChanged, L"QZ Function.xla"},
+        {"the help file changed", shipped({.changedFiles = {medium + L"QuenzoHalvorn.chm"}}),
+         FailureKind::MediumChanged, L"QuenzoHalvorn.chm"},
+        {"the help file changed, as the administrator's copy meets it",
+         shipped({.changedFiles = {medium + L"QuenzoHalvorn.chm"}, .elevated = true}), FailureKind::MediumChanged,
+         L"QuenzoHalvorn.chm"},
+        {"a file missing", shipped({.missingSources = {medium + L"QZ Function.xla"}}), FailureKind::NotOnMedium,
+         L"QZ Function.xla"},
+        {"a file unreadable", shipped({.unreadableFiles = {medium + L"QuenzoHalvorn.chm"}}), FailureKind::AccessDenied,
+         L"QuenzoHalvorn.chm"},
+        {"sums that cannot be read", {.carriedSums = "0123  QZ Macro.xls\n"}, FailureKind::BrokenBuild, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform fake(c.machine);
+        RunRecord record;
+        auto platform = fake.platform();
+        try {
+            // The program started as an administrator does the help file alone.
+            if (c.machine.elevated) {
+                InstallHelpFileOnly(platform, record);
+            } else {
+                EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
+            }
+            EXPECT_FALSE(c.failure) << "no failure";
+            EXPECT_EQ(record.filesCopied.size(), 3u);
+        } catch (const SetupError& failure) {
+            EXPECT_EQ(failure.Kind(), c.failure);
+            EXPECT_EQ(failure.WhatWasDoing().name, c.failedOn ? c.failedOn : L"<no failure>");
+            const Calls calls = fake.journal.Calls();
+            EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                    [](const auto& call) {
+                                        return call.starts_with(L"FindWindowA") ||
+                                               call.starts_with(L"CreateObject excel") ||
+                                               call.starts_with(L"fso.CopyFile");
+                                    }),
+                      0)
+                << "Excel asked about or a file touched";
+            EXPECT_TRUE(record.filesCopied.empty());
+        }
+        if (c.failure == FailureKind::MediumChanged) {
+            const std::string sum = fake::ShippedSumOf(c.failedOn);
+            EXPECT_NE(fake.logLines.back().find(std::wstring(sum.begin(), sum.end())), std::wstring::npos);
+        }
+    }
+    EXPECT_TRUE(ParseCarriedSums(fake::ShippedSums()));
+    for (const std::string& malformed : {fake::ShippedSums() + fake::ShippedSums(), fake::ShippedSums().substr(1),
+                                         std::string(), fake::ShippedSums().replace(70, 5, "Other")}) {
+        EXPECT_FALSE(ParseCarriedSums(malformed)) << malformed;
     }
 }
 

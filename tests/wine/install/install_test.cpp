@@ -601,6 +601,40 @@ TEST_F(Installer, BackToBackQuietRunsNeverMeetTheExcelOfTheRunBefore) {
     excel_.ExpectNothingLeftRunning();
 }
 
+// The medium scripts/release makes, whose installer carries the sums of the add-in files beside
+// it: scripts/checks/release names it (QH_RELEASE_MEDIUM). Its signed programs install and
+// uninstall; with one byte of a workbook changed, the installer refuses it before Excel is even
+// looked for (a running Excel would have been asked about first), and installs nothing.
+TEST_F(Installer, ReleaseMediumInstallsAndOneChangedByteIsRefused) {
+    const auto released = EnvironmentVariable(L"QH_RELEASE_MEDIUM");
+    if (!released) GTEST_SKIP() << "scripts/checks/release runs this with the medium it made";
+    for (const auto& file : fs::directory_iterator(WinePathFromUnix(*released)))
+        fs::copy_file(file.path(), mediumFolder_.path() / file.path().filename());
+    const auto start = [&](const wchar_t* program) {
+        return StartProgram((mediumFolder_.path() / program).wstring(), mediumFolder_.path().wstring());
+    };
+    Process installer = start(L"QuenzoHalvornInstall.exe");
+    EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+    EXPECT_EQ(ReadBytes(excel_.startupFolder() / kAddInWorkbook), ReadBytes(mediumFolder_.path() / kAddInWorkbook));
+    Process uninstaller = start(L"QuenzoHalvornUnInstall.exe");
+    Press(WaitForDesign(uninstaller, kUnInstallText), L"Ok");
+    EXPECT_EQ(WaitForExit(uninstaller, kRunTimeout), kCompleted);
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+
+    std::vector<char> workbook = ReadBytes(mediumFolder_.path() / kAddInWorkbook);
+    workbook.back() = static_cast<char>(workbook.back() ^ 1);
+    WriteBytes(mediumFolder_.path() / kAddInWorkbook, workbook);
+    UserExcel usersExcel;
+    Process changed = start(L"QuenzoHalvornInstall.exe");
+    const std::wstring report = ReadAndDismissReport(changed);
+    EXPECT_TRUE(Contains(report, L"Checking QZ Function.xla on the installation medium")) << Utf8(report);
+    EXPECT_TRUE(Contains(report, L"not the one this installer was made with")) << Utf8(report);
+    EXPECT_EQ(WaitForExit(changed, kRunTimeout), kFailed);
+    EXPECT_TRUE(FileNamesIn(excel_.startupFolder()).empty());
+    EXPECT_FALSE(fs::exists(installedHelp_));
+    EXPECT_EQ(AutomationInstances(excel_.Journal()), 2u) << "Excel started for the changed medium";
+}
+
 TEST_F(Installer, MissingStartupFolderIsCreatedTwoLevelsDeep) {
     Medium medium(mediumFolder_.path());
     excel_.UseMissingStartupFolder(L"Fresh\\Excel\\XLSTART");

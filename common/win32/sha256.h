@@ -1,0 +1,33 @@
+#pragma once
+// SHA-256 through Windows' own cryptography (CNG). bcrypt.dll is no Known DLL: it is loaded by name
+// from the system folder when the first file is hashed, and never imported.
+#include <windows.h>
+#include <bcrypt.h>
+
+#include <string>
+
+#include "win32/unique_handle.h"
+
+namespace qh::win32 {
+
+class Sha256 {
+public:
+    Sha256();
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+    ~Sha256();
+
+    // The file's sum in lower-case hex; a file that cannot be read is a SetupError.
+    std::string OfFile(const std::wstring& file);
+
+private:
+    UniqueLibrary bcrypt_;
+    decltype(&::BCryptCloseAlgorithmProvider) closeAlgorithm_ = nullptr;
+    decltype(&::BCryptCreateHash) createHash_ = nullptr;
+    decltype(&::BCryptHashData) hashData_ = nullptr;
+    decltype(&::BCryptFinishHash) finishHash_ = nullptr;
+    decltype(&::BCryptDestroyHash) destroyHash_ = nullptr;
+    BCRYPT_ALG_HANDLE algorithm_ = nullptr;
+};
+
+}  // namespace qh::win32
