@@ -22,8 +22,8 @@ std::wstring Widened(std::string_view text) { return std::wstring(text.begin(), 
 
 }  // namespace
 
-std::optional<std::map<std::wstring, std::string>> ParseCarriedSums(std::string_view text) {
-    std::map<std::wstring, std::string> sums;
+std::optional<std::array<std::string, 3>> ParseCarriedSums(std::string_view text) {
+    std::array<std::string, 3> sums;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
@@ -31,12 +31,13 @@ std::optional<std::map<std::wstring, std::string>> ParseCarriedSums(std::string_
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (line.size() < kHexDigits + 2 || line.substr(kHexDigits, 2) != "  ") return std::nullopt;
         const std::wstring name = Widened(line.substr(kHexDigits + 2));
-        if (!IsHexSum(line.substr(0, kHexDigits)) || sums.count(name) == 1) return std::nullopt;
-        sums[name] = std::string(line.substr(0, kHexDigits));
+        const auto file = std::find(kAddInFiles.begin(), kAddInFiles.end(), name);
+        if (file == kAddInFiles.end() || !IsHexSum(line.substr(0, kHexDigits))) return std::nullopt;
+        std::string& sum = sums[static_cast<std::size_t>(file - kAddInFiles.begin())];
+        if (!sum.empty()) return std::nullopt;
+        sum = line.substr(0, kHexDigits);
     }
-    const bool wholeSet = sums.size() == 3 && sums.count(std::wstring(kMacroWorkbook)) == 1 &&
-                          sums.count(std::wstring(kAddInWorkbook)) == 1 && sums.count(std::wstring(kHelpFile)) == 1;
-    if (!wholeSet) return std::nullopt;
+    if (std::any_of(sums.begin(), sums.end(), [](const std::string& sum) { return sum.empty(); })) return std::nullopt;
     return sums;
 }
 
@@ -64,7 +65,8 @@ void CheckMedium(FileDetails& files, RunLog& log, std::span<const std::wstring_v
                 if (unread.Kind() == FailureKind::FileNotFound) unread.SetKind(MissingSourceKind(files, file));
                 throw;
             }
-            const std::string& expected = sums->at(std::wstring(name));
+            const std::string& expected = (*sums)[static_cast<std::size_t>(
+                std::find(kAddInFiles.begin(), kAddInFiles.end(), name) - kAddInFiles.begin())];
             if (found == expected) return;
             log.Step(std::wstring(name) + L" is not the file this installer was made with: its SHA-256 is " +
                      Widened(found) + L", the installer's " + Widened(expected));

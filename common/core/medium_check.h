@@ -5,7 +5,7 @@
 // interrupted, a bad sector, or a workbook replaced on a share or emptied by a virus scanner is
 // refused, where it would otherwise be copied into Excel's start-up folder and opened at every
 // start. A build without the add-in's files carries no sums and checks nothing.
-#include <map>
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,9 +16,9 @@
 
 namespace qh {
 
-// The sums by file name, from the text a build carries: a line "<64 hex digits>  <name>" for each
-// add-in file and no other. Nothing when the text is anything else.
-std::optional<std::map<std::wstring, std::string>> ParseCarriedSums(std::string_view text);
+// The sums of the add-in files, in the order of kAddInFiles, from the text a build carries: a line
+// "<64 hex digits>  <name>" for each of them and no other. Nothing when the text is anything else.
+std::optional<std::array<std::string, 3>> ParseCarriedSums(std::string_view text);
 
 // Whether this build carries sums to check its files against.
 bool ChecksItsFiles(FileDetails& files);
