@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -429,6 +431,26 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     }
     for (const int code : {0, 1, 2, 3, 4, 5, 6, 87})
         EXPECT_NE(help.find(L"    " + std::to_wstring(code) + L"    "), std::wstring::npos);
+}
+
+// The administrators' guide lists the exit codes in the programs' own words: every code, and no other.
+TEST(AdministratorsGuide, ExitCodeTableIsTheProgramsOwn) {
+    std::ifstream guide(QH_ADMINISTRATORS_GUIDE);
+    ASSERT_TRUE(guide) << QH_ADMINISTRATORS_GUIDE;
+    std::map<int, std::string> listed;
+    bool inTable = false;
+    for (std::string line; std::getline(guide, line);) {
+        if (line.starts_with("## ")) inTable = line == "## Exit codes";
+        const std::size_t bar = line.find(" | ");
+        if (!inTable || !line.starts_with("| ") || bar == std::string::npos || !std::isdigit(line[2])) continue;
+        listed[std::stoi(line.substr(2, bar - 2))] = line.substr(bar + 3, line.size() - bar - 3 - 2);
+    }
+    std::map<int, std::string> own;
+    for (int code = 0; code < kExitCodeLimit; ++code) {
+        const std::wstring_view meaning = MeaningOf(static_cast<ExitCode>(code));
+        for (const wchar_t c : meaning) own[code] += static_cast<char>(c);
+    }
+    EXPECT_EQ(listed, own);
 }
 
 // Runs for administrators. With nobody at the desk (/quiet): nothing is shown, no pause is made,
