@@ -62,9 +62,6 @@ KindWords WordsFor(FailureKind kind) {
                     L"Close the program that has the file open, then run the {program} again."};
         case FailureKind::AccessDenied:
             return {L"Windows refused access.", L"Ask an administrator to run the {program}."};
-        case FailureKind::HelpFolderDenied:
-            return {L"Windows refused access to its Help folder, which only an administrator may change.",
-                    L"Run the {program} as an administrator (right-click it, Run as administrator)."};
         case FailureKind::HelpFolderDeniedToAdministrator:
             return {L"Windows refused access to its Help folder, even to an administrator.",
                     L"Ask whoever looks after this computer's security settings why administrators may not change "

@@ -50,10 +50,6 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
         // A missing target folder is "path not found": this is the source.
         if (failure.Kind() == FailureKind::FileNotFound) failure.SetKind(MissingSourceKind(files_, copy.source));
         Explain(failure, copy.installedFile);
-        // A standard user may not write the Windows folder: only the help is missing then.
-        if (failure.Kind() == FailureKind::AccessDenied && copy.activity == Activity::CopyingIntoHelpFolder) {
-            failure.SetKind(FailureKind::HelpFolderDenied);
-        }
         throw;
     }
 }

@@ -14,9 +14,6 @@ constexpr std::chrono::minutes kAdministratorStepTime{5};
 constexpr std::uint32_t kFirstFailureCode = 16;
 constexpr std::uint32_t kFailureCodes = 64;
 
-// How Windows refuses an account its Help folder: a copy into it, or the help file's removal.
-bool IsRefusal(FailureKind kind) { return kind == FailureKind::HelpFolderDenied || kind == FailureKind::AccessDenied; }
-
 bool IsNetworkPath(const std::wstring& path) { return path.starts_with(L"\\\\"); }
 
 // What an administrator's account meets on a share that the user's account reaches: no access,
@@ -51,7 +48,8 @@ HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::
         step();
         return HelpFileStep::Done;
     } catch (SetupError& refused) {
-        if (!IsRefusal(refused.Kind())) throw;
+        // Windows refuses a standard user, and an administrator's filtered token, its Help folder.
+        if (refused.Kind() != FailureKind::AccessDenied) throw;
         if (platform.elevation.IsElevated()) {
             refused.SetKind(FailureKind::HelpFolderDeniedToAdministrator);
             throw;

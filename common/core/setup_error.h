@@ -45,8 +45,7 @@ enum class FailureKind {
     ReadOnly,
     InUse,
     AccessDenied,
-    HelpFolderDenied,                 // a copy into the Windows Help folder, by a standard user
-    HelpFolderDeniedToAdministrator,  // the same, in a process with an administrator's full token
+    HelpFolderDeniedToAdministrator,  // the Windows Help folder refused a process with an administrator's full token
     ShareUnreadableToAdministrator,   // the administrator's account cannot read the medium's share
     MediumChanged,                    // a file on the medium is not the one the installer was made with
     BrokenBuild,                      // the sums the installer carries cannot be read
