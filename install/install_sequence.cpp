@@ -40,8 +40,8 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
 
         ShowProgress(forms, Form::Copying);
-        // Again just before the copy: this may be the program started as an administrator, for a
-        // file a user could have changed since.
+        // Checked just before the copy: this may be the program started as an administrator, for a
+        // file a user could have changed since the run that started it checked it.
         CheckMedium(platform.files, platform.log, std::array{kHelpFile});
         helpFile = InstallHelpFile(platform, fileSystem, HelpFileCopy(installerFolder, windowsFolder), record);
         windowsFolderObject.reset();
@@ -53,8 +53,8 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
 Outcome RunInstall(Platform& platform, RunRecord& record) {
     FormsRuntime& forms = platform.forms;
     forms.Show(Form::Form1, ShowMode::Modeless, std::nullopt);
-    CheckMedium(platform.files, platform.log, kAddInFiles);
     if (!RunsAsSignedInUser(platform.accounts.Context())) return InstallHelpFileOnly(platform, record);
+    CheckMedium(platform.files, platform.log, kAddInFiles);
 
     if (PassExcelGuard(platform.windows, forms) == Answer::Cancel) return EndRun(forms, Outcome::Cancelled);
 
