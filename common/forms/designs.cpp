@@ -41,9 +41,10 @@ void AddBrandingBlock(std::vector<ControlDesign>& controls, int pictureTab, int 
                         .kind = ControlKind::PictureBox,
                         .rect = {120, 120, 3375, 795},
                         .tabIndex = pictureTab,
-                        // As the forms designer makes a picture box: it takes the focus, so a
-                        // progress window opens with no text cursor blinking in its message.
-                        .tabStop = true});
+                        // A picture has nothing to do with the keyboard: Tab goes from the buttons
+                        // to the message, and a progress window opens with the focus on its
+                        // message, which a screen reader then reads.
+                        .tabStop = false});
     controls.push_back({.name = L"Frame1",
                         .index = 1,
                         .kind = ControlKind::Frame,
@@ -117,7 +118,8 @@ ControlDesign MessageField(std::wstring_view name, FontDesign font, SystemColour
             .textColour = colour,
             .text = text,
             .tabIndex = tab,
-            .readOnly = readOnly};
+            .readOnly = readOnly,
+            .isMessage = true};
 }
 
 WindowDesign InTabOrder(WindowDesign design) {

@@ -73,6 +73,7 @@ struct ControlDesign {
     bool readOnly = true;          // text fields: selectable but not changeable
     bool sunkenBorder = false;     // picture boxes: the 2-pixel sunken 3D edge
     std::wstring_view clickTag{};  // buttons: the answer a click stores in the Tag before it hides the window
+    bool isMessage = false;        // the dialog's question or progress message, which a screen reader reads for it
 };
 
 // The cross-hair pointer that Form1's one further design setting (value 2) selects.

@@ -1,8 +1,14 @@
 #include "forms/form_window.h"
 
+#include <oleacc.h>
+
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "core/spoken_text.h"
+#include "forms/accessible_object.h"
 #include "forms/frame_box.h"
 #include "win32/win32_error.h"
 
@@ -29,6 +35,29 @@ DWORD TextFieldStyle(const ControlDesign& control) {
     DWORD style = ES_MULTILINE | (control.alignment == Alignment::Centre ? ES_CENTER : ES_LEFT);
     style |= control.readOnly ? ES_READONLY : ES_AUTOVSCROLL;
     return style;
+}
+
+// What the window's own accessible object says: a question is a dialog and a progress window an
+// alert, each described by its message; the start-up window says no more than the system's does.
+std::optional<AccessibleFacts> AccessibleFactsOf(const WindowDesign& design) {
+    long role = 0;
+    switch (RoleOf(design.form)) {
+        case WindowRole::Plain: return std::nullopt;
+        case WindowRole::Question: role = ROLE_SYSTEM_DIALOG; break;
+        case WindowRole::Progress: role = ROLE_SYSTEM_ALERT; break;
+    }
+    const auto message = std::ranges::find_if(design.controls, &ControlDesign::isMessage);
+    return AccessibleFacts{role, std::wstring(design.caption),
+                           message != design.controls.end() ? SpokenText(message->text) : std::wstring()};
+}
+
+// EVENT_OBJECT_LIVEREGIONCHANGED, which the headers give only to programs for Windows 8 and later;
+// Windows 7 ignores it.
+constexpr DWORD kLiveRegionChanged = 0x8019;
+
+bool ScreenReaderRuns() noexcept {
+    BOOL running = FALSE;
+    return ::SystemParametersInfoW(SPI_GETSCREENREADER, 0, &running, 0) && running;
 }
 
 }  // namespace
@@ -63,6 +92,7 @@ FormWindow::FormWindow(HINSTANCE instance, const WindowDesign& design, LayoutSca
 FormWindow::~FormWindow() {
     // The window goes without a word to the runtime: this is an unload or the end of the program.
     if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    AnnounceGone();
 }
 
 void FormWindow::CreateFrameWindow(HINSTANCE instance, HWND owner) {
@@ -114,6 +144,7 @@ void FormWindow::CreateControls(HINSTANCE instance) {
     int id = kFirstControlId;
     for (const ControlDesign& control : design_.controls) {
         controls_.push_back(CreateControl(instance, control, id++));
+        if (control.isMessage) messageField_ = controls_.back();
     }
 }
 
@@ -189,7 +220,9 @@ void FormWindow::SetOwner(HWND owner) {
 }
 
 void FormWindow::Show() {
+    const bool appearing = !::IsWindowVisible(window_.get());
     ::ShowWindow(window_.get(), SW_SHOW);
+    if (appearing) AnnounceShown();
     ::SetForegroundWindow(window_.get());
     if (!shownBefore_) {
         shownBefore_ = true;
@@ -198,10 +231,53 @@ void FormWindow::Show() {
     ::UpdateWindow(window_.get());
 }
 
-void FormWindow::Hide() { ::ShowWindow(window_.get(), SW_HIDE); }
+void FormWindow::Hide() {
+    AnnounceGone();
+    ::ShowWindow(window_.get(), SW_HIDE);
+}
 
 void FormWindow::Destroy() {
+    AnnounceGone();
     if (window_) ::DestroyWindow(window_.get());
+}
+
+// The system raises these events only for windows of its own dialog class. They are raised on the
+// client object, which is the one that says what the window is (the window object is the frame).
+void FormWindow::AnnounceShown() {
+    // A screen reader that runs may have asked nothing yet: UI Automation learns now what it reads.
+    if (ScreenReaderRuns()) Annotate();
+    switch (RoleOf(design_.form)) {
+        case WindowRole::Plain: break;
+        case WindowRole::Question:
+            ::NotifyWinEvent(EVENT_SYSTEM_DIALOGSTART, window_.get(), OBJID_CLIENT, CHILDID_SELF);
+            break;
+        case WindowRole::Progress:
+            ::NotifyWinEvent(EVENT_SYSTEM_ALERT, window_.get(), OBJID_CLIENT, CHILDID_SELF);
+            if (messageField_) {
+                ::NotifyWinEvent(kLiveRegionChanged, messageField_, OBJID_CLIENT, CHILDID_SELF);
+            }
+            break;
+    }
+}
+
+void FormWindow::AnnounceGone() noexcept {
+    if (window_ && ::IsWindowVisible(window_.get()) && RoleOf(design_.form) == WindowRole::Question) {
+        ::NotifyWinEvent(EVENT_SYSTEM_DIALOGEND, window_.get(), OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
+// Once per window, when assistive technology first shows an interest: a run nobody asks costs
+// nothing.
+void FormWindow::Annotate() noexcept {
+    if (annotated_) return;
+    annotated_ = true;
+    switch (RoleOf(design_.form)) {
+        case WindowRole::Plain: break;
+        case WindowRole::Question: annotations_.MarkDialog(window_.get()); break;
+        case WindowRole::Progress:
+            if (messageField_) annotations_.MarkPoliteLiveRegion(messageField_);
+            break;
+    }
 }
 
 const ControlDesign* FormWindow::DesignOfControl(HWND control) const {
@@ -282,6 +358,22 @@ bool FormWindow::OnSetCursor(HWND cursorWindow, WORD hitTest) {
     return true;
 }
 
+LRESULT FormWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
+    Annotate();
+    if (!AsksForClientObject(lParam)) return 0;
+    const std::optional<AccessibleFacts> facts = AccessibleFactsOf(design_);
+    return facts ? AnswerClientObject(window_.get(), wParam, *facts) : 0;
+}
+
+// Windows tells the top-level windows of a new colour scheme (high contrast switched on with its
+// key, say), not their controls, and the common controls keep colours of their own until they
+// hear of it. Nothing of ours keeps one: the brushes are the system's, which follow the scheme, and
+// every colour is read as it is painted.
+void FormWindow::OnSystemColoursChanged(WPARAM wParam, LPARAM lParam) {
+    for (HWND control : controls_) ::SendMessageW(control, WM_SYSCOLORCHANGE, wParam, lParam);
+    ::RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CTLCOLORSTATIC:
@@ -293,6 +385,10 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SETCURSOR:
             if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
             break;
+        case WM_GETOBJECT:
+            if (const LRESULT answer = OnGetObject(wParam, lParam)) return answer;
+            break;
+        case WM_SYSCOLORCHANGE: OnSystemColoursChanged(wParam, lParam); return 0;
         case WM_CLOSE:
             // The runtime unloads the form; nothing of this object may be touched afterwards.
             events_.OnCloseBox(design_.form);

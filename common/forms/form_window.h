@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "forms/designs.h"
+#include "forms/direct_annotation.h"
 #include "forms/form_events.h"
 #include "forms/layout_scale.h"
 #include "forms/logo_picture.h"
@@ -64,6 +65,12 @@ private:
     void MoveFocus(WPARAM wParam, LPARAM lParam);
     void OnActivate(bool active);
     bool OnSetCursor(HWND cursorWindow, WORD hitTest);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
+    void OnSystemColoursChanged(WPARAM wParam, LPARAM lParam);
+    // What a screen reader hears as the window appears and goes.
+    void AnnounceShown();
+    void AnnounceGone() noexcept;
+    void Annotate() noexcept;
 
     const WindowDesign& design_;
     LayoutScale scale_;
@@ -77,9 +84,12 @@ private:
     std::vector<Font> fonts_;
     win32::UniqueIcon bigIcon_;
     win32::UniqueIcon smallIcon_;
-    std::vector<HWND> controls_;  // children of the window; destroyed with it
+    std::vector<HWND> controls_;   // children of the window; destroyed with it
+    HWND messageField_ = nullptr;  // the question or progress message, if the window has one
     HWND focusWhileInactive_ = nullptr;
     bool shownBefore_ = false;
+    bool annotated_ = false;
+    Annotations annotations_;
     // Last, so that it goes first: the window's controls use the fonts and the picture content.
     win32::UniqueWindow window_;
 };

@@ -1,5 +1,11 @@
 #include "forms/picture_box.h"
 
+#include <oleacc.h>
+
+#include <string>
+
+#include "core/product.h"
+#include "forms/accessible_object.h"
 #include "win32/unique_handle.h"
 #include "win32/win32_error.h"
 
@@ -30,6 +36,15 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
             case WM_PRINTCLIENT: PaintContent(box, reinterpret_cast<HDC>(wParam), *content); return 0;
+            case WM_GETOBJECT:
+                // The logo's text alternative: without it a screen reader finds a nameless client area.
+                if (AsksForClientObject(lParam)) {
+                    if (const LRESULT answer = AnswerClientObject(
+                            box, wParam, {ROLE_SYSTEM_GRAPHIC, std::wstring(kLogoName), std::wstring()})) {
+                        return answer;
+                    }
+                }
+                break;
             case WM_NCDESTROY: ::SetWindowLongPtrW(box, GWLP_USERDATA, 0); break;
             default: break;
         }

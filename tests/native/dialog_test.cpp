@@ -3,6 +3,7 @@
 #include "core/dialog.h"
 #include "core/progress_window.h"
 #include "core/excel_guard.h"
+#include "core/spoken_text.h"
 #include "fake_platform.h"
 
 namespace qh {
@@ -13,6 +14,26 @@ using fake::MachineState;
 using fake::UserAction;
 using Calls = std::vector<std::wstring>;
 using namespace std::chrono_literals;
+
+// A screen reader is given a window's message as its words: the breaks the field's width needs
+// go, and the words on either side of one stay apart.
+TEST(SpokenText, IsTheMessageWithoutItsLineBreaks) {
+    const struct {
+        std::wstring_view text;
+        std::wstring_view spoken;
+    } cases[] = {
+        {L"Please close Excel!\r\n", L"Please close Excel!"},
+        {L"Uninstall Quenzo Halvorn! Caution: if you \r\ninstalled the Quenzo menu, you need to first \r\nrun macro "
+         L"DeleteQuenzoFromToolsMenu.\r\n",
+         L"Uninstall Quenzo Halvorn! Caution: if you installed the Quenzo menu, you need to first run macro "
+         L"DeleteQuenzoFromToolsMenu."},
+        {L"Deleting files, please \r\nwait...\r\n", L"Deleting files, please wait..."},
+        {L"one\r\ntwo\n\nthree\rfour \r\n five", L"one two three four  five"},
+        {L"\r\n\r\n", L""},
+        {L"", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SpokenText(c.text), c.spoken);
+}
 
 TEST(Ask, OnlyExactCancelCancelsAndTheDialogIsAlwaysUnloaded) {
     const struct {

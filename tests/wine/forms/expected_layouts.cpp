@@ -16,7 +16,7 @@ std::vector<ExpectedControl> Branding(int text2Width, int text2Height) {
     const std::wstring_view makerContact = DesignedText(Form::ExitExcel, L"Text1", 2);
     const std::wstring_view legalWarning = DesignedText(Form::ExitExcel, L"Text2");
     return {
-        {L"Picture1", 0, Kind::PictureBox, L"", 0, 8, 8, 225, 53, 0, 0, false, 0, true, true, false, L""},
+        {L"Picture1", 0, Kind::PictureBox, L"", 0, 8, 8, 225, 53, 0, 0, false, 0, true, false, false, L""},
         {L"Frame1", 1, Kind::Frame, L"", 0, 8, 64, 225, 65, 0, 0, false, 0, true, false, false, L""},
         {L"Text1", 1, Kind::TextField, L"Frame1", 1, 4, 12, 217, 49, -11, 400, true, kMenuText, true, false, false,
          productTitle},

@@ -53,21 +53,22 @@ TEST_F(KeyboardTest, QuestionsOpenWithTheFocusOnTheirFirstButton) {
     }
 }
 
-TEST_F(KeyboardTest, ProgressWindowsOpenWithTheFocusOnTheLogoNotInTheirMessage) {
+// Where a screen reader reads it.
+TEST_F(KeyboardTest, ProgressWindowsOpenWithTheFocusOnTheirMessage) {
     for (Form form : {Form::Copying, Form::Deleting}) {
         forms_->Show(form, ShowMode::Modeless, Form::Form1);
-        EXPECT_EQ(::GetFocus(), Control(form, L"Picture1"));
+        EXPECT_EQ(::GetFocus(), Control(form, L"Message"));
         forms_->Unload(form);
     }
 }
 
-TEST_F(KeyboardTest, TabVisitsButtonsLogoAndMessageAndSkipsTheTextsOfTheBrandingBlock) {
+TEST_F(KeyboardTest, TabVisitsButtonsAndMessageAndSkipsTheLogoAndTheTextsOfTheBrandingBlock) {
     const struct {
         Form form;
         std::vector<std::wstring_view> afterEachTab;
     } cases[] = {
-        {Form::ExitExcel, {L"CommandButton2", L"Picture1", L"RegisteredTo", L"CommandButton1"}},
-        {Form::UnInstall, {L"Picture1", L"CommandButton1", L"RegisteredTo", L"CommandButton2"}},
+        {Form::ExitExcel, {L"CommandButton2", L"RegisteredTo", L"CommandButton1"}},
+        {Form::UnInstall, {L"CommandButton1", L"RegisteredTo", L"CommandButton2"}},
     };
     for (const auto& c : cases) {
         std::vector<HWND> visited;
@@ -121,7 +122,7 @@ TEST_F(KeyboardTest, EnterAnswersThroughTheFocusedButtonOnly) {
         {Form::ExitExcel, 0, L"Ok"},
         {Form::ExitExcel, 1, L"Cancel"},
         {Form::UnInstall, 0, L"Cancel"},
-        {Form::UnInstall, 2, L"Ok"},  // past the logo
+        {Form::UnInstall, 1, L"Ok"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "tabs " << c.tabsFirst);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -179,6 +181,58 @@ TEST_P(LayoutTest, TextFieldsUseTheSystemColours) {
         EXPECT_EQ(colours.brush, ::GetSysColorBrush(COLOR_MENU));
         EXPECT_EQ(colours.background, ::GetSysColor(COLOR_MENU));
         EXPECT_EQ(colours.text, ::GetSysColor(control.textColour));
+    }
+}
+
+// A colour scheme switched while a window is open (high contrast, with its key) is followed at
+// once: Windows tells the window, the window tells every control, and each paints in the new
+// colours. Switched in this process, where Wine shows it.
+TEST(ColourScheme, SwitchedWhileAWindowIsOpenIsFollowedByEveryControl) {
+    auto forms = MakeForms();
+    ShowForInspection(*forms, Form::ExitExcel);
+    PumpFor(*forms, std::chrono::milliseconds(50));
+    static std::set<HWND> told;
+    told.clear();
+    const win32::UniqueHook hook(::SetWindowsHookExW(
+        WH_CALLWNDPROC,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            const auto& sent = *reinterpret_cast<const CWPSTRUCT*>(lParam);
+            if (code == HC_ACTION && sent.message == WM_SYSCOLORCHANGE) told.insert(sent.hwnd);
+            return ::CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, ::GetCurrentThreadId()));
+    const int elements[] = {COLOR_MENU, COLOR_MENUTEXT, COLOR_WINDOWTEXT, COLOR_BTNFACE};
+    const COLORREF scheme[] = {RGB(0, 0, 0), RGB(0, 255, 0), RGB(255, 255, 0), RGB(0, 0, 128)};
+    COLORREF before[std::size(elements)];
+    for (std::size_t i = 0; i < std::size(elements); ++i) before[i] = ::GetSysColor(elements[i]);
+    struct Restore {
+        const int* elements;
+        const COLORREF* colours;
+        ~Restore() { ::SetSysColors(4, elements, colours); }
+    } restore{elements, before};
+    ASSERT_TRUE(::SetSysColors(4, elements, scheme));
+    ASSERT_EQ(::GetSysColor(COLOR_MENU), scheme[0]) << "Wine no longer shows a switch in its own process";
+    // Whatever the system repaints by itself, the window has every control repainted.
+    HWND window = forms->WindowOf(Form::ExitExcel);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
+    ::SendMessageW(window, WM_SYSCOLORCHANGE, 0, 0);
+    for (std::size_t position = 0; position < ExpectedWindowOf(Form::ExitExcel).tabOrder.size(); ++position) {
+        EXPECT_TRUE(::GetUpdateRect(ControlOf(*forms, Form::ExitExcel, position), nullptr, FALSE)) << position;
+    }
+    PumpFor(*forms, std::chrono::milliseconds(100));
+
+    for (std::size_t position = 0; const ExpectedControl& control : ExpectedWindowOf(Form::ExitExcel).tabOrder) {
+        HWND handle = ControlOf(*forms, Form::ExitExcel, position++);
+        SCOPED_TRACE(Narrow(ControlLabel(control)));
+        EXPECT_EQ(told.count(handle), 1u);
+        if (control.kind != Kind::TextField) continue;
+        const ControlColours colours = ColoursOf(handle);
+        EXPECT_EQ(colours.background, scheme[0]);
+        EXPECT_EQ(colours.text, control.textColour == COLOR_MENUTEXT ? scheme[1] : scheme[2]);
+        win32::WindowDc dc(handle);
+        RECT client{};
+        ::GetClientRect(handle, &client);
+        EXPECT_EQ(::GetPixel(dc.get(), client.right - 1, client.bottom - 1), scheme[0]);
     }
 }
 

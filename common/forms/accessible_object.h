@@ -1,0 +1,33 @@
+#pragma once
+// What a window of ours tells assistive technology about itself. The system's accessible object
+// for a window of a class of its own reports a plain client area named by its caption: a screen
+// reader then says the title and the focused control, and never the question. A window answers
+// WM_GETOBJECT with the system's object wrapped in one that gives the role, name and description
+// it states, and hands everything else on unchanged.
+//
+// oleacc, which makes the system's objects, is no Known DLL: it is loaded by name from the system
+// folder on the first request, and never imported. A run that nobody asks never loads it.
+#include <windows.h>
+
+#include <string>
+
+namespace qh::forms {
+
+struct AccessibleFacts {
+    long role;  // ROLE_SYSTEM_DIALOG, ROLE_SYSTEM_ALERT, ROLE_SYSTEM_GRAPHIC...
+    std::wstring name;
+    std::wstring description;  // empty: the system's object says what it would
+};
+
+// Whether WM_GETOBJECT's lParam asks for the window's client object.
+bool AsksForClientObject(LPARAM objectId) noexcept;
+
+// The answer to WM_GETOBJECT for `window`'s client object (AsksForClientObject) with `facts`.
+// Zero when it cannot be made: the window then answers as if it had nothing to add
+// (DefWindowProc), for a screen reader's question is no reason to stop a setup.
+LRESULT AnswerClientObject(HWND window, WPARAM wParam, const AccessibleFacts& facts) noexcept;
+
+// Makes sure oleacc is loaded from the system folder; false when it cannot be.
+bool LoadAccessibility() noexcept;
+
+}  // namespace qh::forms
