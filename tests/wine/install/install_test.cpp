@@ -1,6 +1,7 @@
 // The real installer under Wine, with the stand-in Excel, run as a user would run it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
 #include <sddl.h>
 
 #include <algorithm>
@@ -139,12 +140,17 @@ TEST_F(Installer, ExistingCopiesAreOverwrittenAndCopiesFromADownloadOrADiscAreTh
     }
 }
 
+// A screen reader hears the prompt as a dialog that asks its question, and the progress window as
+// an alert with its message.
 TEST_F(Installer, AsksAgainWhileExcelRunsAndGoesOnOnceItIsClosed) {
     Medium medium(mediumFolder_.path());
     UserExcel usersExcel;
     Process installer = StartFromMedium(medium, Program::Installer);
+    const WinEventRecorder events(installer.Pid());
 
     HWND prompt = WaitForDesign(installer, kExitExcelText);
+    ExpectSpokenAs(events, EVENT_SYSTEM_DIALOGSTART, prompt, ROLE_SYSTEM_DIALOG, L"Please close Excel!");
+    ExpectSpokenAs(events, 0, Owner(prompt), ROLE_SYSTEM_CLIENT, L"");
     Press(prompt, L"Ok");  // without closing Excel
     WaitForWindowGone(prompt);
     HWND again = WaitForDesign(installer, kExitExcelText);
@@ -154,6 +160,9 @@ TEST_F(Installer, AsksAgainWhileExcelRunsAndGoesOnOnceItIsClosed) {
     ASSERT_TRUE(usersExcel.WaitForEnd(10s));
     ASSERT_TRUE(WaitUntilNoExcelWindow(10s));
     Press(again, L"Ok");
+    HWND copying = WaitForDesign(installer, kCopyingText);
+    ExpectSpokenAs(events, EVENT_SYSTEM_ALERT, copying, ROLE_SYSTEM_ALERT, L"Copying files, please wait...");
+    events.WaitFor(kLiveRegionChangedEvent, FindChildByText(copying, kCopyingText), 0ms);
     EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
     ExpectInstalledFrom(medium, excel_.startupFolder());
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 1u);

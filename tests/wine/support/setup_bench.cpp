@@ -1,6 +1,7 @@
 #include "setup_bench.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -177,6 +178,22 @@ DWORD RunInstallerToEnd(const Medium& medium, std::chrono::milliseconds timeout)
 
 HWND WaitForDesign(const Process& process, const std::wstring& text, std::chrono::milliseconds timeout) {
     return WaitForWindowWithChildText(process.Pid(), text, timeout);
+}
+
+void ExpectSpokenAs(const WinEventRecorder& events, DWORD event, HWND window, long role,
+                    const std::wstring& description) {
+    if (event) events.WaitFor(event, window, 1s);
+    const AccessibleReading read = ReadClientObject(window);
+    EXPECT_EQ(read.role, role);
+    EXPECT_EQ(read.name, L"Quenzo Halvorn");
+    EXPECT_EQ(read.description, description);
+    const std::vector<HWND> controls = DescendantWindows(window);
+    const auto logo = std::find_if(controls.begin(), controls.end(),
+                                   [](HWND control) { return ClassName(control) == L"QhPictureBox"; });
+    ASSERT_NE(logo, controls.end());
+    const AccessibleReading logoRead = ReadClientObject(*logo);
+    EXPECT_EQ(logoRead.role, ROLE_SYSTEM_GRAPHIC);
+    EXPECT_EQ(logoRead.name, L"Quenzo Halvorn logo");
 }
 
 void Press(HWND window, const std::wstring& caption) {

@@ -120,6 +120,12 @@ HWND WaitForDesign(const Process& process, const std::wstring& text, std::chrono
 // Presses the button captioned `caption` ("Ok", "Cancel") in that window.
 void Press(HWND window, const std::wstring& caption);
 
+// The window as a screen reader finds it, from this process: the event it raised as it appeared
+// (none for 0), from its program and within a second of the test finding it; its client object's
+// role, its name (the caption) and its description; and its logo's name.
+void ExpectSpokenAs(const WinEventRecorder& events, DWORD event, HWND window, long role,
+                    const std::wstring& description);
+
 // The failure report: waits for the message box, returns its text and dismisses it.
 std::wstring ReadAndDismissReport(const Process& process, std::chrono::milliseconds timeout = 20s);
 HWND WaitForReport(const Process& process, std::chrono::milliseconds timeout = 20s);

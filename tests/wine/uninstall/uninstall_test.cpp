@@ -1,5 +1,6 @@
 // The real uninstaller under Wine, with the stand-in Excel, run as a user would run it.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -242,11 +243,17 @@ TEST_F(Uninstaller, EnterAtOnceOnTheConfirmationCancels) {
 
 // --- A running Excel.
 
+// A screen reader hears the confirmation as a dialog that gives its warning, and the progress
+// window as an alert with its message.
 TEST_F(Uninstaller, WithExcelRunningTheConfirmationComesFirstThenTheExcelPrompt) {
     InstallAll();
     UserExcel usersExcel;
     Process program = Start();
+    const WinEventRecorder events(program.Pid());
     HWND confirmation = WaitForConfirmation(program);
+    ExpectSpokenAs(events, EVENT_SYSTEM_DIALOGSTART, confirmation, ROLE_SYSTEM_DIALOG,
+                   L"Uninstall Quenzo Halvorn! Caution: if you installed the Quenzo menu, you need to first run macro "
+                   L"DeleteQuenzoFromToolsMenu.");
     WindowFilter excelPrompt;
     excelPrompt.processId = program.Pid();
     excelPrompt.childText = kExitExcelText;
@@ -264,6 +271,9 @@ TEST_F(Uninstaller, WithExcelRunningTheConfirmationComesFirstThenTheExcelPrompt)
     ASSERT_TRUE(usersExcel.WaitForEnd(10s));
     ASSERT_TRUE(WaitUntilNoExcelWindow(10s));
     Press(prompt, L"Ok");
+    HWND deleting = WaitForDesign(program, kDeletingText);
+    ExpectSpokenAs(events, EVENT_SYSTEM_ALERT, deleting, ROLE_SYSTEM_ALERT, L"Deleting files, please wait...");
+    events.WaitFor(kLiveRegionChangedEvent, FindChildByText(deleting, kDeletingText), 0ms);
     ExpectQuietCompletion(WaitForEnd(program));
     ExpectNoneLeft();
     EXPECT_EQ(AutomationInstances(excel_.Journal()), 1u);
