@@ -311,10 +311,17 @@ LRESULT FormWindow::OnControlColour(HDC dc, HWND control) {
 }
 
 void FormWindow::OnCommand(WORD notification, HWND control) {
-    if (notification != BN_CLICKED) return;
     // Enter and Escape arrive here as IDOK and IDCANCEL without a control of ours: ignored.
     const ControlDesign* design = DesignOfControl(control);
-    if (design && design->kind == ControlKind::Button) events_.OnButtonClick(design_.form, design->clickTag);
+    if (!design) return;
+    if (notification == BN_CLICKED && design->kind == ControlKind::Button) {
+        events_.OnButtonClick(design_.form, design->clickTag);
+    } else if (notification == EN_SETFOCUS && design->kind == ControlKind::TextField && design->readOnly) {
+        // A text nobody can type into shows no text cursor, also where it holds the focus for a
+        // screen reader to read it: it would look like a field to fill in. (The edit made its
+        // caret before it said it has the focus; it makes a fresh one each time.)
+        ::HideCaret(control);
+    }
 }
 
 // The dialog manager asks which button Enter clicks. There is no default button: Enter clicks the

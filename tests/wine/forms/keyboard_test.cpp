@@ -58,6 +58,15 @@ TEST_F(KeyboardTest, ProgressWindowsOpenWithTheFocusOnTheirMessage) {
     for (Form form : {Form::Copying, Form::Deleting}) {
         forms_->Show(form, ShowMode::Modeless, Form::Form1);
         EXPECT_EQ(::GetFocus(), Control(form, L"Message"));
+        // No text cursor blinks there: the caret's place keeps the field's colour through a blink.
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        ASSERT_TRUE(::GetGUIThreadInfo(::GetCurrentThreadId(), &thread));
+        win32::WindowDc dc(::GetFocus());
+        for (int look = 0; look < 3; ++look) {
+            PumpFor(*forms_, std::chrono::milliseconds(::GetCaretBlinkTime() / 2 + 10));
+            EXPECT_EQ(::GetPixel(dc.get(), thread.rcCaret.left, thread.rcCaret.top), ::GetSysColor(COLOR_MENU)) << look;
+        }
         forms_->Unload(form);
     }
 }
