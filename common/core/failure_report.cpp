@@ -111,6 +111,16 @@ std::wstring Filled(std::wstring text, const std::wstring& name, Program program
     return text;
 }
 
+const wchar_t* WhyNoAdministrator(NoAdministrator why) {
+    switch (why) {
+        case NoAdministrator::NobodyToAsk:
+            return L"this run could ask nobody for one (it was quiet, or had no desktop that anyone sees).";
+        case NoAdministrator::Declined: return L"the request for an administrator was declined.";
+        case NoAdministrator::NotAllowed: return L"this computer's policy allows no request for an administrator.";
+    }
+    return L"";  // no value of the enumeration
+}
+
 std::wstring Heading(Program program) {
     return std::wstring(kProductName) +
            (program == Program::Installer ? L" could not be installed.\r\n" : L" could not be removed.\r\n");
@@ -183,20 +193,22 @@ std::wstring DescribeHelpFileLeft(const RunRecord& record) {
     const bool installing = record.program == Program::Installer;
     std::wstring text = std::wstring(kProductName) + (installing ? L"'s help file was not installed:\r\n    "
                                                                  : L"'s help file was not removed:\r\n    ");
-    text += record.helpFileLeft + L"\r\n\r\nOnly an administrator may change the Windows Help folder, and ";
-    text += record.administratorDeclined
-                ? L"the request for an administrator was declined."
-                : L"this run could ask nobody for one (it was quiet, or had no desktop that anyone sees).";
+    text += record.helpFileLeft + L"\r\n\r\nOnly an administrator may change the Windows Help folder, and " +
+            WhyNoAdministrator(record.whyLeft);
     if (installing) text += L" The add-in works without its help file.";
     text += L"\r\n";
     if (const auto& done = installing ? record.filesCopied : record.filesDeleted; !done.empty()) {
         text += installing ? L"\r\nThese files were installed:\r\n" : L"\r\nThese files were removed:\r\n";
         for (const auto& file : done) text += L"    " + file + L"\r\n";
     }
-    return text + L"\r\nWhat to do: to " + (installing ? L"add" : L"remove") +
-           L" the help file, an administrator runs the " + std::wstring(ProgramNoun(record.program)) +
-           L" once (right-click it, Run as administrator), or it is deployed in the system context, which " +
-           (installing ? L"installs" : L"removes") + L" the help file alone.\r\n";
+    // Where policy allows no request, a "Run as administrator" from this desktop is refused too.
+    const bool fromThisDesktop = record.whyLeft != NoAdministrator::NotAllowed;
+    return text + L"\r\nWhat to do: to " + (installing ? L"add" : L"remove") + L" the help file, an administrator " +
+           (fromThisDesktop ? L"" : L"signed in to Windows with their own account ") + L"runs the " +
+           std::wstring(ProgramNoun(record.program)) +
+           (fromThisDesktop ? L" once (right-click it, Run as administrator)" : L" once") +
+           L", or it is deployed in the system context, which " + (installing ? L"installs" : L"removes") +
+           L" the help file alone.\r\n";
 }
 
 }  // namespace qh

@@ -16,13 +16,26 @@ constexpr std::uint32_t kFailureCodes = 64;
 
 bool IsNetworkPath(const std::wstring& path) { return path.starts_with(L"\\\\"); }
 
-// What an administrator's account meets on a share that the user's account reaches: no access,
-// the share not found, or no credentials of its own for the server.
+// What an administrator's account meets on a share that the user's account reaches: the share
+// refused or not found, or no credentials of its own for the server.
 bool IsShareRefusal(const SetupError& failure) {
     constexpr std::int32_t kBadNetPath = 53, kNetworkAccessDenied = 65, kBadNetName = 67, kLogonFailure = 1326;
     const std::int32_t code = failure.Code();
-    return failure.Kind() == FailureKind::AccessDenied || code == kBadNetPath || code == kNetworkAccessDenied ||
-           code == kBadNetName || code == kLogonFailure;
+    return code == kBadNetPath || code == kNetworkAccessDenied || code == kBadNetName || code == kLogonFailure;
+}
+
+// Why Windows would ask nobody at all, for the log; empty where it shows someone a prompt.
+std::wstring WhyWindowsAsksNobody(Elevation& elevation) {
+    // A filtered token proves User Account Control on, and administrators are always asked.
+    if (elevation.Token() == TokenKind::Limited) return {};
+    if (elevation.SystemPolicy(kPolicyUacOn) == 0u) {
+        return L"User Account Control is off (EnableLUA 0), so \"runas\" would start the program with this "
+               L"account's own rights";
+    }
+    if (elevation.SystemPolicy(kPolicyStandardUsersPrompt) == 0u) {
+        return L"Standard users' requests for an administrator are denied at once (ConsentPromptBehaviorUser 0)";
+    }
+    return {};
 }
 
 FailureKind KindOfExit(std::uint32_t code) {
@@ -34,6 +47,11 @@ FailureKind KindOfExit(std::uint32_t code) {
 
 std::uint32_t HelpFileStepExitCode(FailureKind failure) {
     return kFirstFailureCode + static_cast<std::uint32_t>(failure);
+}
+
+std::uint32_t StartedHelpFileStep(bool elevated, const std::function<std::uint32_t()>& step) {
+    static_assert(kHelpFileStepNotElevated != kHelpFileStepDone && kHelpFileStepNotElevated < kFirstFailureCode);
+    return elevated ? step() : kHelpFileStepNotElevated;
 }
 
 std::wstring PathForAdministrator(const std::wstring& path, FileDetails& files) {
@@ -55,18 +73,30 @@ HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::
             throw;
         }
         platform.log.Step(L"Windows refused this account the Help folder, for " + helpFile);
-        const auto leave = [&](bool declined) {
+        const auto leave = [&](NoAdministrator why) {
             record.helpFileLeft = helpFile;
-            record.administratorDeclined = declined;
+            record.whyLeft = why;
             return HelpFileStep::NeedsAdministrator;
         };
-        if (!platform.forms.AsksTheUser() || !HasDesktop(platform.accounts.Context())) return leave(false);
+        const auto notAllowed = [&](const std::wstring& why) {
+            platform.log.Step(why + L": this computer's policy allows no request for an administrator");
+            return leave(NoAdministrator::NotAllowed);
+        };
+        if (!platform.forms.AsksTheUser() || !HasDesktop(platform.accounts.Context())) {
+            return leave(NoAdministrator::NobodyToAsk);
+        }
+        if (const std::wstring why = WhyWindowsAsksNobody(platform.elevation); !why.empty()) return notAllowed(why);
 
         const std::wstring program = PathForAdministrator(platform.files.ProgramFile(), platform.files);
         std::unique_ptr<ElevatedRun> run;
         try {
             run = platform.elevation.StartHelpFileStep(program, progressWindow);
         } catch (SetupError& notStarted) {
+            // How Windows refuses, at once and without a prompt, a request its policy forbids:
+            // whatever else it may stand for, the help file is left to an administrator.
+            if (notStarted.Kind() == FailureKind::AccessDenied) {
+                return notAllowed(L"Windows refused to start the program as an administrator (access denied)");
+            }
             notStarted.SetDoing(refused.WhatWasDoing());
             if (IsNetworkPath(program) && IsShareRefusal(notStarted)) {
                 notStarted.SetKind(FailureKind::ShareUnreadableToAdministrator);
@@ -75,7 +105,7 @@ HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::
         }
         if (!run) {
             platform.log.Step(L"The request for an administrator was declined");
-            return leave(true);
+            return leave(NoAdministrator::Declined);
         }
         FormsRuntime& forms = platform.forms;
         if (!HandleEventsLookingUntil(forms, forms.Now() + kAdministratorStepTime, [&] { return run->HasEnded(); })) {
@@ -85,6 +115,9 @@ HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::
         }
         const std::uint32_t code = run->ExitCode();
         if (code == kHelpFileStepDone) return HelpFileStep::DoneByAdministrator;
+        if (code == kHelpFileStepNotElevated) {
+            return notAllowed(L"The program started as an administrator ran with this account's own rights");
+        }
         SetupError failed(L"The help file's step as an administrator", program, 0,
                           L"It ended with exit code " + std::to_wstring(code));
         failed.SetKind(KindOfExit(code));

@@ -27,6 +27,14 @@ inline Outcome OutcomeOf(HelpFileStep helpFile, Outcome done) {
 // How the program started as an administrator hands its outcome back: its exit code.
 std::uint32_t HelpFileStepExitCode(FailureKind failure);
 inline constexpr std::uint32_t kHelpFileStepDone = 0;
+// Started without an administrator's full token, it did nothing.
+inline constexpr std::uint32_t kHelpFileStepNotElevated = 15;
+
+// What the program started for the help file's step does: in a process with an administrator's
+// full token, `step`, whose exit code it returns. In any other (with User Account Control off,
+// "runas" starts it with its caller's own token) it does nothing and shows nothing, and ends at
+// once: its caller's run then tells why the help file was left.
+std::uint32_t StartedHelpFileStep(bool elevated, const std::function<std::uint32_t()>& step);
 
 // The path an administrator's process reaches the program by: a mapped drive's letter, which an
 // elevated process may not see, replaced by the drive's network path.

@@ -259,7 +259,7 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
 
 int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     const std::vector<std::wstring> arguments = ArgumentsOf(::GetCommandLineW());
-    const RunSwitches switches = ParseSwitches(arguments, win32::IsElevated());
+    const RunSwitches switches = ParseSwitches(arguments);
     // Whether this installer checks its files: a release build, made with the add-in's files, does.
     std::wstring checks;
     if (program.program == Program::Installer) {
@@ -274,7 +274,10 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
             ShowMessage(SwitchesHelp(switches.unknown, checks), nullptr, MB_ICONINFORMATION);
         return static_cast<int>(switches.unknown.empty() ? ExitCode::Completed : ExitCode::UnknownArgument);
     }
-    if (switches.helpFileStep) return static_cast<int>(RunHelpFileStep(instance, program));
+    if (switches.helpFileStep) {
+        return static_cast<int>(
+            StartedHelpFileStep(win32::IsElevated(), [&] { return RunHelpFileStep(instance, program); }));
+    }
     const OneRunAtATime run;
     NoRunLog noLog;
     std::unique_ptr<FileRunLog> fileLog;

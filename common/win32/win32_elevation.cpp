@@ -25,16 +25,43 @@ private:
     UniqueKernelHandle process_;
 };
 
-}  // namespace
-
-bool IsElevated() {
+template <typename Information>
+bool ReadOwnToken(TOKEN_INFORMATION_CLASS kind, Information& information) {
     HANDLE opened = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
     const UniqueKernelHandle token(opened);
-    TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    return ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-           elevation.TokenIsElevated != 0;
+    return ::GetTokenInformation(token.get(), kind, &information, sizeof(information), &size) != 0;
+}
+
+}  // namespace
+
+bool IsElevated() {
+    TOKEN_ELEVATION elevation{};
+    return ReadOwnToken(TokenElevation, elevation) && elevation.TokenIsElevated != 0;
+}
+
+TokenKind Win32Elevation::Token() {
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    // Unread, it is taken for one without a linked token, for which Windows asks for an
+    // administrator's name and password unless its policy forbids it.
+    if (!ReadOwnToken(TokenElevationType, type)) return TokenKind::Unsplit;
+    switch (type) {
+        case TokenElevationTypeFull: return TokenKind::Full;
+        case TokenElevationTypeLimited: return TokenKind::Limited;
+        case TokenElevationTypeDefault: return TokenKind::Unsplit;
+    }
+    return TokenKind::Unsplit;
+}
+
+std::optional<std::uint32_t> Win32Elevation::SystemPolicy(const wchar_t* name) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", name,
+                       RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 std::unique_ptr<ElevatedRun> Win32Elevation::StartHelpFileStep(const std::wstring& program, Form owner) {

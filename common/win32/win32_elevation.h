@@ -18,6 +18,9 @@ public:
     // `windowOf` gives the window of a form, which owns the prompt.
     explicit Win32Elevation(std::function<HWND(Form)> windowOf) : windowOf_(std::move(windowOf)) {}
     bool IsElevated() override { return win32::IsElevated(); }
+    TokenKind Token() override;
+    // Through advapi32, a Known DLL.
+    std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) override;
     std::unique_ptr<ElevatedRun> StartHelpFileStep(const std::wstring& program, Form owner) override;
 
 private:

@@ -4,6 +4,7 @@
 
 #include "core/excel_instance.h"
 #include "core/file_set.h"
+#include "core/help_file_step.h"
 #include "core/setup_error.h"
 
 namespace qh::fake {
@@ -185,13 +186,32 @@ private:
 
 }  // namespace
 
+TokenKind FakePlatform::Token() {
+    if (state_.elevated) return TokenKind::Full;
+    return state_.limitedToken ? TokenKind::Limited : TokenKind::Unsplit;
+}
+
+std::optional<std::uint32_t> FakePlatform::SystemPolicy(const wchar_t* name) {
+    const auto set = state_.systemPolicies.find(name);
+    return set == state_.systemPolicies.end() ? std::nullopt : std::optional<std::uint32_t>(set->second);
+}
+
 std::unique_ptr<ElevatedRun> FakePlatform::StartHelpFileStep(const std::wstring& program, Form owner) {
     journal.Record(L"StartHelpFileStep " + program + L" owner " + NameOf(owner));
+    // User Account Control settings and configuration (learn.microsoft.com): off, "runas" starts
+    // the program with its caller's own token; a standard user's request that policy denies fails
+    // at once with access denied, and nobody sees a prompt.
+    const bool uacOff = SystemPolicy(kPolicyUacOn) == 0u || state_.startsUnelevated;
+    if (!uacOff && !state_.limitedToken && SystemPolicy(kPolicyStandardUsersPrompt) == 0u) {
+        throw SetupError(L"ShellExecuteExW", program, 5, L"Access is denied.");
+    }
     if (state_.administratorNotStarted) {
         throw SetupError(L"ShellExecuteExW", program, *state_.administratorNotStarted, L"Not started");
     }
-    if (state_.administratorDeclines) return nullptr;
-    return std::make_unique<FakeElevatedRun>(journal, state_.administratorExitCode);
+    if (!uacOff && state_.administratorDeclines) return nullptr;
+    // The copy runs the program's own start for the step.
+    return std::make_unique<FakeElevatedRun>(
+        journal, StartedHelpFileStep(!uacOff, [&] { return state_.administratorExitCode; }));
 }
 
 std::wstring FakePlatform::LongPath(const std::wstring& path) noexcept {

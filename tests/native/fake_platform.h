@@ -80,7 +80,10 @@ struct MachineState {
     bool scriptingRuntimeMissing = false;
     RunContext account{};  // the signed-in user's, at their desk
     HelpFolder helpFolder = HelpFolder::Writable;
-    bool elevated = false;                                  // the process has an administrator's full token
+    bool elevated = false;                                   // the process has an administrator's full token
+    bool limitedToken = false;                               // an administrator's filtered token
+    std::map<std::wstring, std::uint32_t> systemPolicies{};  // EnableLUA and the like, where set
+    bool startsUnelevated = false;  // "runas" gives the caller's token, whatever EnableLUA reads (changed, no restart)
     bool administratorDeclines = false;                     // the prompt for an administrator is declined
     std::optional<std::int32_t> administratorNotStarted{};  // the error that starting the copy meets
     std::uint32_t administratorExitCode = 0;                // what the administrator's copy ends with
@@ -168,6 +171,8 @@ public:
     RunContext Context() override { return state_.account; }
     // Elevation: "StartHelpFileStep <program> owner <form>"; the copy ends half a second later
     bool IsElevated() override { return state_.elevated; }
+    TokenKind Token() override;
+    std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) override;
     std::unique_ptr<ElevatedRun> StartHelpFileStep(const std::wstring& program, Form owner) override;
 
 private:

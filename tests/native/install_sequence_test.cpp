@@ -413,7 +413,7 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
         {{L"/"}, false, false, L"", L"/"},
     };
     for (const auto& c : cases) {
-        const RunSwitches switches = ParseSwitches(c.arguments, false);
+        const RunSwitches switches = ParseSwitches(c.arguments);
         EXPECT_EQ(switches.quiet, c.quiet);
         EXPECT_EQ(switches.help, c.help);
         EXPECT_EQ(switches.logFile, c.logFile);
@@ -421,14 +421,11 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     }
     const std::wstring help = SwitchesHelp(L"/silent", L"");
     EXPECT_TRUE(help.starts_with(L"Unknown argument: /silent"));
-    // The help file's switch: alone, and in an administrator's process only.
-    EXPECT_TRUE(ParseSwitches({L"/elevated-help-file"}, true).helpFileStep);
-    for (const auto& [arguments, elevated] :
-         {std::pair{std::vector<std::wstring>{L"/elevated-help-file"}, false},
-          std::pair{std::vector<std::wstring>{L"-Elevated-Help-File", L"C:\\x"}, true}}) {
-        EXPECT_FALSE(ParseSwitches(arguments, elevated).helpFileStep);
-        EXPECT_EQ(ParseSwitches(arguments, elevated).unknown, arguments.front());
-    }
+    // The help file's switch: alone only.
+    EXPECT_TRUE(ParseSwitches({L"/elevated-help-file"}).helpFileStep);
+    const RunSwitches beside = ParseSwitches({L"-Elevated-Help-File", L"C:\\x"});
+    EXPECT_FALSE(beside.helpFileStep);
+    EXPECT_EQ(beside.unknown, L"-Elevated-Help-File");
     for (const int code : {0, 1, 2, 3, 4, 5, 6, 87})
         EXPECT_NE(help.find(L"    " + std::to_wstring(code) + L"    "), std::wstring::npos);
 }
@@ -544,58 +541,106 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
 
 // The help file is the one step that needs an administrator. Where Windows refuses this account
 // the Help folder and someone can be asked, the program starts itself again as an administrator for
-// that step alone, by a path an elevated process reaches; declined, or with nobody to ask, the run
-// ends with the help file left to an administrator (exit code 6). An administrator's process that
-// is refused fails there.
+// that step alone, by a path an elevated process reaches; declined, with nobody to ask, or where
+// Windows' policy asks nobody (User Account Control off, standard users denied), the run ends with
+// the help file left to an administrator (exit code 6). An administrator's process that is
+// refused fails there.
 TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder) {
     const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
+    const std::wstring local = L"E:\\Setup\\Setup.exe";
     const std::wstring share = L"\\\\server\\share\\Setup\\Setup.exe";
     const std::map<std::wstring, std::wstring> mapped = {{L"Z:", L"\\\\server\\share"}};
+    const std::map<std::wstring, std::uint32_t> uacOff = {{kPolicyUacOn, 0}};
+    const std::map<std::wstring, std::uint32_t> usersDenied = {{kPolicyStandardUsersPrompt, 0}};
     constexpr HelpFolder kRefused = HelpFolder::AdministratorsOnly;
+    constexpr auto kNobody = NoAdministrator::NobodyToAsk;
+    constexpr auto kNotAllowed = NoAdministrator::NotAllowed;
     const struct {
         const char* name;
         MachineState machine;
         bool quiet;
         std::variant<Outcome, FailureKind> end;
-        std::wstring started;  // the program started as an administrator; empty: none
+        std::wstring started;                // the program started as an administrator; empty: none
+        std::optional<NoAdministrator> why;  // why the help file was left
     } cases[] = {
-        {"writable", {}, false, Outcome::Completed, L""},
-        {"refused, an administrator confirms",
-         {.helpFolder = kRefused},
-         false,
-         Outcome::Completed,
-         L"E:\\Setup\\Setup.exe"},
+        {"writable", {}, false, Outcome::Completed, L"", {}},
+        {"refused, an administrator confirms", {.helpFolder = kRefused}, false, Outcome::Completed, local, {}},
         {"refused, declined",
          {.helpFolder = kRefused, .administratorDeclines = true},
          false,
          Outcome::HelpFileNeedsAdministrator,
-         L"E:\\Setup\\Setup.exe"},
-        {"refused, quiet", {.helpFolder = kRefused}, true, Outcome::HelpFileNeedsAdministrator, L""},
+         local,
+         NoAdministrator::Declined},
+        {"refused, quiet", {.helpFolder = kRefused}, true, Outcome::HelpFileNeedsAdministrator, L"", kNobody},
         {"refused, with no desktop",
          {.account = {.shell = ShellOwner::NoShell, .sessionZero = true}, .helpFolder = kRefused},
          false,
          Outcome::HelpFileNeedsAdministrator,
-         L""},
+         L"",
+         kNobody},
+        {"refused, User Account Control off",
+         {.helpFolder = kRefused, .systemPolicies = uacOff},
+         false,
+         Outcome::HelpFileNeedsAdministrator,
+         L"",
+         kNotAllowed},
+        {"refused, standard users' requests denied",
+         {.helpFolder = kRefused, .systemPolicies = usersDenied},
+         false,
+         Outcome::HelpFileNeedsAdministrator,
+         L"",
+         kNotAllowed},
+        {"refused, an administrator's filtered token where standard users are denied",
+         {.helpFolder = kRefused, .limitedToken = true, .systemPolicies = usersDenied},
+         false,
+         Outcome::Completed,
+         local,
+         {}},
+        {"refused, the start refused without a prompt",
+         {.helpFolder = kRefused, .administratorNotStarted = 5},
+         false,
+         Outcome::HelpFileNeedsAdministrator,
+         local,
+         kNotAllowed},
+        {"refused, the started copy without an administrator's token",
+         {.helpFolder = kRefused, .startsUnelevated = true},
+         false,
+         Outcome::HelpFileNeedsAdministrator,
+         local,
+         kNotAllowed},
         {"refused to an administrator",
          {.helpFolder = HelpFolder::Locked, .elevated = true},
          false,
          FailureKind::HelpFolderDeniedToAdministrator,
-         L""},
+         L"",
+         {}},
         {"refused, the administrator's copy finds it in use",
          {.helpFolder = kRefused, .administratorExitCode = HelpFileStepExitCode(FailureKind::InUse)},
          false,
          FailureKind::InUse,
-         L"E:\\Setup\\Setup.exe"},
+         local,
+         {}},
         {"refused, from a mapped drive",
          {.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .helpFolder = kRefused},
          false,
          Outcome::Completed,
-         share},
-        {"refused, from a share the administrator cannot read",
-         {.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .helpFolder = kRefused, .administratorNotStarted = 5},
+         share,
+         {}},
+        {"refused, from a share the administrator cannot log on to",
+         {.programFolder = L"Z:\\Setup",
+          .mappedDrives = mapped,
+          .helpFolder = kRefused,
+          .administratorNotStarted = 1326},
          false,
          FailureKind::ShareUnreadableToAdministrator,
-         share},
+         share,
+         {}},
+        {"refused, from a share, the start refused without a prompt",
+         {.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .helpFolder = kRefused, .administratorNotStarted = 5},
+         false,
+         Outcome::HelpFileNeedsAdministrator,
+         share,
+         kNotAllowed},
     };
     for (const auto& c : cases) {
         for (const bool installing : {true, false}) {
@@ -621,16 +666,23 @@ TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder
             const Calls calls = fake.journal.Calls();
             const std::wstring start =
                 L"StartHelpFileStep " + c.started + (installing ? L" owner Copying" : L" owner Deleting");
+            EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                    [](const auto& call) { return call.starts_with(L"StartHelpFileStep"); }),
+                      c.started.empty() ? 0 : 1);
             EXPECT_EQ(Count(calls, start), c.started.empty() ? 0 : 1);
             const auto& done = installing ? record.filesCopied : record.filesDeleted;
             EXPECT_EQ(std::count(done.begin(), done.end(), help), c.end == decltype(c.end)(Outcome::Completed) ? 1 : 0);
-            const bool left = c.end == decltype(c.end)(Outcome::HelpFileNeedsAdministrator);
-            EXPECT_EQ(record.helpFileLeft, left ? help : L"");
-            if (left) {
-                const std::wstring message = DescribeHelpFileLeft(record);
-                EXPECT_EQ(message.find(L"declined") != std::wstring::npos, c.machine.administratorDeclines);
-                EXPECT_NE(message.find(L"Run as administrator"), std::wstring::npos);
-            }
+            EXPECT_EQ(record.helpFileLeft, c.why ? help : L"");
+            if (!c.why) continue;
+            EXPECT_EQ(record.whyLeft, *c.why);
+            const std::wstring message = DescribeHelpFileLeft(record);
+            // Where policy refuses, "Run as administrator" from this desktop would be refused too.
+            EXPECT_EQ(message.find(L"Run as administrator") != std::wstring::npos, c.why != kNotAllowed);
+            const std::wstring policy = L"this computer's policy allows no request for an administrator";
+            EXPECT_EQ(message.find(policy) != std::wstring::npos, c.why == kNotAllowed);
+            EXPECT_EQ(std::count_if(fake.logLines.begin(), fake.logLines.end(),
+                                    [&](const auto& line) { return line.ends_with(policy); }),
+                      c.why == kNotAllowed ? 1 : 0);
         }
     }
 }
