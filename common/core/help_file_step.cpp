@@ -1,6 +1,8 @@
 #include "core/help_file_step.h"
 
 #include <chrono>
+#include <exception>
+#include <memory>
 
 #include "core/event_pump.h"
 #include "core/paths.h"
@@ -36,6 +38,29 @@ std::wstring WhyWindowsAsksNobody(Elevation& elevation) {
         return L"Standard users' requests for an administrator are denied at once (ConsentPromptBehaviorUser 0)";
     }
     return {};
+}
+
+// ShellExecuteEx returns only once the prompt is answered: asked on the window thread, it would
+// stop the windows painting meanwhile. The user takes their time, as over any of the program's own
+// dialogs.
+std::unique_ptr<ElevatedRun> StartOffTheWindowThread(Platform& platform, const std::wstring& program, Form owner) {
+    struct Started {
+        std::unique_ptr<ElevatedRun> run;
+        std::exception_ptr failure;
+    };
+    // Shared with the call, which outlives a wait that a failing window cuts short.
+    const auto started = std::make_shared<Started>();
+    platform.promptCalls.Start([started, &elevation = platform.elevation, program, owner] {
+        try {
+            started->run = elevation.StartHelpFileStep(program, owner);
+        } catch (...) {
+            started->failure = std::current_exception();
+        }
+    });
+    HandleEventsUntil(platform.forms, FormsRuntime::Clock::time_point::max(),
+                      [&calls = platform.promptCalls] { return calls.Returned(); });
+    if (started->failure) std::rethrow_exception(started->failure);
+    return std::move(started->run);
 }
 
 FailureKind KindOfExit(std::uint32_t code) {
@@ -90,7 +115,7 @@ HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::
         const std::wstring program = PathForAdministrator(platform.files.ProgramFile(), platform.files);
         std::unique_ptr<ElevatedRun> run;
         try {
-            run = platform.elevation.StartHelpFileStep(program, progressWindow);
+            run = StartOffTheWindowThread(platform, program, progressWindow);
         } catch (SetupError& notStarted) {
             // How Windows refuses, at once and without a prompt, a request its policy forbids:
             // whatever else it may stand for, the help file is left to an administrator.

@@ -153,7 +153,8 @@ struct Services {
           quietForms(runtime),
           forms(quiet ? static_cast<FormsRuntime&>(quietForms) : runtime),
           elevation([this](Form form) { return runtime.WindowOf(form); }),
-          platform{windows, objects, forms, excelCalls, processes, files, log, accounts, closingExcel, elevation} {}
+          platform{windows, objects,  forms,        excelCalls, processes,  files,
+                   log,     accounts, closingExcel, elevation,  promptCalls} {}
 
     win32::ComApartment apartment;
     forms::Win32Forms runtime;
@@ -167,6 +168,7 @@ struct Services {
     win32::Win32Accounts accounts;
     ClosingExcel closingExcel;
     win32::Win32Elevation elevation;
+    win32::Win32CallThread promptCalls;
     Platform platform;
 };
 

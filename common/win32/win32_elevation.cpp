@@ -64,19 +64,25 @@ std::optional<std::uint32_t> Win32Elevation::SystemPolicy(const wchar_t* name) {
     return value;
 }
 
+SHELLEXECUTEINFOW AdministratorStartOf(const std::wstring& program, const std::wstring& parameters, HWND owner) {
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    // Since April 2024 SEE_MASK_FLAG_NO_UI no longer hides the zone check's warnings.
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOZONECHECKS;
+    start.hwnd = owner;
+    start.lpVerb = L"runas";
+    start.lpFile = program.c_str();
+    start.lpParameters = parameters.c_str();
+    start.nShow = SW_SHOWNORMAL;
+    return start;
+}
+
 std::unique_ptr<ElevatedRun> Win32Elevation::StartHelpFileStep(const std::wstring& program, Form owner) {
     // shell32 is loaded only when an administrator is needed: most runs never need one.
     const UniqueLibrary shell32 = LoadSystemLibrary(L"shell32.dll");
     const auto shellExecuteEx = ProcedureOf<decltype(&::ShellExecuteExW)>(shell32.get(), "ShellExecuteExW");
     const std::wstring parameters(kHelpFileStepSwitch);
-    SHELLEXECUTEINFOW start{};
-    start.cbSize = sizeof(start);
-    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-    start.hwnd = windowOf_(owner);
-    start.lpVerb = L"runas";
-    start.lpFile = program.c_str();
-    start.lpParameters = parameters.c_str();
-    start.nShow = SW_SHOWNORMAL;
+    SHELLEXECUTEINFOW start = AdministratorStartOf(program, parameters, windowOf_(owner));
     if (!shellExecuteEx(&start)) {
         if (::GetLastError() == ERROR_CANCELLED) return nullptr;
         ThrowLastError(L"ShellExecuteExW runas", program);

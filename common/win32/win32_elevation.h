@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
+#include <string>
 
 #include "core/elevation.h"
 
@@ -10,6 +12,11 @@ namespace qh::win32 {
 // Whether this process has an administrator's full token: elevated, or an administrator's where
 // nothing is split off (User Account Control turned off).
 bool IsElevated();
+
+// The shell's request to start `program` as an administrator, the prompt owned by `owner`. The user
+// accepted the medium when they started the program: the download mark, which the medium keeps on
+// purpose, brings no second security warning before the prompt (no zone check).
+SHELLEXECUTEINFOW AdministratorStartOf(const std::wstring& program, const std::wstring& parameters, HWND owner);
 
 // Elevation through the shell's "runas" verb, the only way Windows offers to ask for an
 // administrator: the consent prompt for an administrator, the credentials prompt for anyone else.

@@ -174,13 +174,14 @@ namespace {
 
 class FakeElevatedRun : public ElevatedRun {
 public:
-    FakeElevatedRun(Journal& journal, std::uint32_t exitCode) : journal_(journal), exitCode_(exitCode) {}
+    FakeElevatedRun(Journal& journal, std::chrono::milliseconds started, std::uint32_t exitCode)
+        : journal_(journal), endsAt_(started + 500ms), exitCode_(exitCode) {}
     bool HasEnded() noexcept override { return journal_.clock >= endsAt_; }
     std::uint32_t ExitCode() override { return exitCode_; }
 
 private:
     Journal& journal_;
-    std::chrono::milliseconds endsAt_ = journal_.clock + 500ms;
+    std::chrono::milliseconds endsAt_;
     std::uint32_t exitCode_;
 };
 
@@ -208,10 +209,18 @@ std::unique_ptr<ElevatedRun> FakePlatform::StartHelpFileStep(const std::wstring&
     if (state_.administratorNotStarted) {
         throw SetupError(L"ShellExecuteExW", program, *state_.administratorNotStarted, L"Not started");
     }
-    if (!uacOff && state_.administratorDeclines) return nullptr;
+    if (uacOff) return std::make_unique<FakeElevatedRun>(journal, journal.clock, StartedHelpFileStep(false, {}));
+    // ShellExecuteEx returns once the prompt is answered.
+    const auto answered = journal.clock + state_.promptAnsweredIn;
+    if (onCallThread_) {
+        returnsAt_ = answered;
+    } else {
+        journal.clock = answered;
+    }
+    if (state_.administratorDeclines) return nullptr;
     // The copy runs the program's own start for the step.
-    return std::make_unique<FakeElevatedRun>(
-        journal, StartedHelpFileStep(!uacOff, [&] { return state_.administratorExitCode; }));
+    return std::make_unique<FakeElevatedRun>(journal, answered,
+                                             StartedHelpFileStep(true, [&] { return state_.administratorExitCode; }));
 }
 
 std::wstring FakePlatform::LongPath(const std::wstring& path) noexcept {
@@ -242,7 +251,9 @@ Ending FakePlatform::EndIfHidden(FakeProcess& process) noexcept {
 void FakePlatform::Start(std::function<void()> call) {
     if (silentCall_) throw std::logic_error("a call was started while another one was in progress");
     callInProgress_ = std::move(call);
+    onCallThread_ = true;
     callInProgress_();
+    onCallThread_ = false;
     // A call that never came back keeps what it holds.
     if (!silentCall_) callInProgress_ = nullptr;
 }
@@ -391,7 +402,9 @@ FormsRuntime::Clock::time_point FakePlatform::Now() { return Clock::time_point(j
 
 void FakePlatform::PumpEventsUntil(Clock::time_point deadline) {
     ++pumpCalls;
-    const auto until = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.time_since_epoch());
+    auto until = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.time_since_epoch());
+    // A call's return wakes the pump, as the call thread's message does.
+    if (returnsAt_ > journal.clock) until = std::min(until, returnsAt_);
     // Wakes for the next event before the deadline, or sleeps to the deadline.
     if (!pendingEvents.empty() && pendingEvents.front() < until) {
         journal.clock = std::max(journal.clock, pendingEvents.front());

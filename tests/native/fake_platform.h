@@ -85,6 +85,7 @@ struct MachineState {
     std::map<std::wstring, std::uint32_t> systemPolicies{};  // EnableLUA and the like, where set
     bool startsUnelevated = false;  // "runas" gives the caller's token, whatever EnableLUA reads (changed, no restart)
     bool administratorDeclines = false;                     // the prompt for an administrator is declined
+    std::chrono::milliseconds promptAnsweredIn = 2s;        // how long that prompt is up
     std::optional<std::int32_t> administratorNotStarted{};  // the error that starting the copy meets
     std::uint32_t administratorExitCode = 0;                // what the administrator's copy ends with
     std::deque<bool> excelWindowLooks{};                    // the user's Excel on screen at successive looks; then not
@@ -105,7 +106,7 @@ struct MachineState {
 };
 
 // Calls "on the call thread" run at once, inside Start; a silent one has not returned until its
-// Excel is ended.
+// Excel is ended, and the start as an administrator returns once its prompt is answered.
 class FakePlatform : public WindowLookup,
                      public AutomationFactory,
                      public FormsRuntime,
@@ -119,7 +120,7 @@ public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)), excels_(state_.otherExcels) {}
 
     Platform platform() {
-        return Platform{*this, *this, *this, *this, *this, *this, *this, *this, closingExcel, *this};
+        return Platform{*this, *this, *this, *this, *this, *this, *this, *this, closingExcel, *this, *this};
     }
     ClosingExcel closingExcel;
     std::vector<std::wstring> logLines;
@@ -145,7 +146,7 @@ public:
     void End() override;
     // CallThread
     void Start(std::function<void()> call) override;
-    bool Returned() override { return !silentCall_; }
+    bool Returned() override { return !silentCall_ && journal.clock >= returnsAt_; }
     // Processes: Excel's program, ended ones journalled as "End process <id>"
     std::wstring ServerProgramOf(std::wstring_view programId) override;
     ProcessSnapshot Running(std::wstring_view programFileName) override;
@@ -169,7 +170,8 @@ public:
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts
     RunContext Context() override { return state_.account; }
-    // Elevation: "StartHelpFileStep <program> owner <form>"; the copy ends half a second later
+    // Elevation: "StartHelpFileStep <program> owner <form>"; the copy ends half a second after the
+    // prompt's answer. Started on the window thread, the prompt blocks it.
     bool IsElevated() override { return state_.elevated; }
     TokenKind Token() override;
     std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) override;
@@ -188,6 +190,8 @@ private:
     FakeProcess* ownExcel_ = nullptr;  // the last one the programs started
     std::function<void()> callInProgress_;
     bool silentCall_ = false;
+    bool onCallThread_ = false;
+    std::chrono::milliseconds returnsAt_{0};  // when the call last started returns
 };
 
 std::wstring NameOf(Form form);

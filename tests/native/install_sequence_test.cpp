@@ -503,7 +503,7 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
             FakePlatform fake(state);
             QuietForms quiet(fake);
             FormsRuntime& forms = c.quiet ? static_cast<FormsRuntime&>(quiet) : fake;
-            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake, fake.closingExcel, fake};
+            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake, fake.closingExcel, fake, fake};
             RunRecord record;
             const auto run = [&] { return installing ? RunInstall(platform, record) : RunUninstall(platform, record); };
             if (c.outcome) {
@@ -649,11 +649,13 @@ TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder
             state.existingFiles = {help};
             state.answers[Form::UnInstall] = {UserAction::ClickOk};
             FakePlatform fake(state);
+            // Comes while the prompt is up (from 1 s to 3 s), where there is one.
+            fake.pendingEvents = {1500ms};
             QuietForms quiet(fake);
             Platform platform{fake, fake, c.quiet ? static_cast<FormsRuntime&>(quiet) : fake,
                               fake, fake, fake,
                               fake, fake, fake.closingExcel,
-                              fake};
+                              fake, fake};
             RunRecord record;
             record.program = installing ? Program::Installer : Program::Uninstaller;
             std::variant<Outcome, FailureKind> end;
@@ -670,6 +672,7 @@ TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder
                                     [](const auto& call) { return call.starts_with(L"StartHelpFileStep"); }),
                       c.started.empty() ? 0 : 1);
             EXPECT_EQ(Count(calls, start), c.started.empty() ? 0 : 1);
+            for (const auto handled : fake.handledEvents) EXPECT_EQ(handled, 1500ms) << "the windows stopped painting";
             const auto& done = installing ? record.filesCopied : record.filesDeleted;
             EXPECT_EQ(std::count(done.begin(), done.end(), help), c.end == decltype(c.end)(Outcome::Completed) ? 1 : 0);
             EXPECT_EQ(record.helpFileLeft, c.why ? help : L"");

@@ -9,8 +9,10 @@
 #include <thread>
 
 #include "com_test_helpers.h"
+#include "core/elevation.h"
 #include "program/setup_program.h"
 #include "setup_bench.h"
+#include "win32/win32_elevation.h"
 
 namespace qh::testing {
 namespace {
@@ -659,6 +661,23 @@ TEST_F(Installer, ProgressWindowIsUpForAboutASecondBeforeTheFirstFileAppears) {
     EXPECT_GE(waited, 700ms);
     EXPECT_LE(waited, 2500ms);
     EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+}
+
+// What the shell is asked for when the help file needs an administrator: "runas" of the program with
+// the reserved switch alone, its prompt owned by the progress window, and no second zone check of
+// the marked medium (Wine runs none, so the request itself is what a test can see).
+TEST(AdministratorStart, IsRunasOfTheProgramWithoutASecondZoneCheck) {
+    const std::wstring program = L"\\\\server\\share\\QuenzoHalvornInstall.exe";
+    const std::wstring parameters(kHelpFileStepSwitch);
+    const HWND owner = ::GetDesktopWindow();
+    const SHELLEXECUTEINFOW start = win32::AdministratorStartOf(program, parameters, owner);
+    EXPECT_EQ(start.cbSize, sizeof(start));
+    EXPECT_EQ(std::wstring(start.lpVerb), L"runas");
+    EXPECT_EQ(std::wstring(start.lpFile), program);
+    EXPECT_EQ(std::wstring(start.lpParameters), L"/elevated-help-file");
+    EXPECT_EQ(start.hwnd, owner);
+    for (const ULONG flag : {SEE_MASK_NOZONECHECKS, SEE_MASK_NOCLOSEPROCESS, SEE_MASK_FLAG_NO_UI})
+        EXPECT_EQ(start.fMask & flag, flag) << std::hex << flag;
 }
 
 }  // namespace
