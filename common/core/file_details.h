@@ -41,6 +41,8 @@ public:
     virtual std::string Sha256Of(const std::wstring& file) = 0;
     // The network path of a mapped drive ("Z:" gives "\\server\share"); empty for any other drive.
     virtual std::wstring NetworkPathOf(const std::wstring& drive) noexcept = 0;
+    // The folder a drive made with subst stands for ("S:" gives "C:\Media"); empty for any other.
+    virtual std::wstring SubstitutedPathOf(const std::wstring& drive) noexcept = 0;
 };
 
 }  // namespace qh

@@ -80,9 +80,17 @@ std::uint32_t StartedHelpFileStep(bool elevated, const std::function<std::uint32
 }
 
 std::wstring PathForAdministrator(const std::wstring& path, FileDetails& files) {
-    if (path.size() < 2 || path[1] != L':') return path;
-    const std::wstring share = files.NetworkPathOf(path.substr(0, 2));
-    return share.empty() ? path : NormaliseFolderPath(share) + path.substr(2);
+    // A subst drive may stand for a folder on another such drive, or on a mapped one.
+    constexpr int kDrivesDeep = 4;
+    std::wstring reached = path;
+    for (int level = 0; level < kDrivesDeep && reached.size() >= 2 && reached[1] == L':'; ++level) {
+        const std::wstring drive = reached.substr(0, 2);
+        std::wstring behind = files.NetworkPathOf(drive);
+        if (behind.empty()) behind = files.SubstitutedPathOf(drive);
+        if (behind.empty()) break;
+        reached = NormaliseFolderPath(behind) + reached.substr(2);
+    }
+    return reached;
 }
 
 HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::wstring& helpFile, RunRecord& record,

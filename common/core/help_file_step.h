@@ -36,8 +36,9 @@ inline constexpr std::uint32_t kHelpFileStepNotElevated = 15;
 // once: its caller's run then tells why the help file was left.
 std::uint32_t StartedHelpFileStep(bool elevated, const std::function<std::uint32_t()>& step);
 
-// The path an administrator's process reaches the program by: a mapped drive's letter, which an
-// elevated process may not see, replaced by the drive's network path.
+// The path an administrator's process reaches the program by: the letter of a mapped drive, or of
+// one made with subst, which belong to the user's logon and which an elevated process does not
+// see, replaced by the network path or the folder it stands for.
 std::wstring PathForAdministrator(const std::wstring& path, FileDetails& files);
 
 }  // namespace qh

@@ -21,6 +21,9 @@ bool IsAbsent(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
 
+// The longest path Windows takes, in characters.
+constexpr std::size_t kLongestPath = 32767;
+
 [[noreturn]] void ThrowError(DWORD error, std::wstring_view operation, std::wstring_view argument) {
     ::SetLastError(error);
     ThrowLastError(operation, argument);
@@ -114,6 +117,28 @@ std::wstring Win32FileDetails::NetworkPathOf(const std::wstring& drive) noexcept
         if (connectionOf(drive.c_str(), share.data(), &length) != NO_ERROR) return {};
         share.resize(::wcsnlen(share.c_str(), share.size()));
         return share;
+    } catch (...) {
+        return {};
+    }
+}
+
+std::wstring Win32FileDetails::SubstitutedPathOf(const std::wstring& drive) noexcept {
+    try {
+        // The drive's device names, one after the other, the current one first.
+        std::wstring devices(MAX_PATH, L'\0');
+        DWORD length = 0;
+        while ((length = ::QueryDosDeviceW(drive.c_str(), devices.data(), static_cast<DWORD>(devices.size()))) == 0) {
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || devices.size() >= kLongestPath) return {};
+            devices.resize(devices.size() * 2);
+        }
+        const std::wstring device(devices.c_str(), ::wcsnlen(devices.c_str(), length));
+        // A disk's device is a volume ("\Device\HarddiskVolume3"), a mapped drive's its
+        // redirector's; a subst drive's is the folder it stands for, in the form "\??\C:\Media".
+        constexpr std::wstring_view kFolder = L"\\??\\";
+        constexpr std::wstring_view kShareFolder = L"\\??\\UNC\\";
+        if (device.starts_with(kShareFolder)) return L"\\\\" + device.substr(kShareFolder.size());
+        if (device.starts_with(kFolder)) return device.substr(kFolder.size());
+        return {};
     } catch (...) {
         return {};
     }

@@ -170,6 +170,11 @@ std::wstring FakePlatform::NetworkPathOf(const std::wstring& drive) noexcept {
     return mapped == state_.mappedDrives.end() ? std::wstring() : mapped->second;
 }
 
+std::wstring FakePlatform::SubstitutedPathOf(const std::wstring& drive) noexcept {
+    const auto substituted = state_.substDrives.find(drive);
+    return substituted == state_.substDrives.end() ? std::wstring() : substituted->second;
+}
+
 namespace {
 
 class FakeElevatedRun : public ElevatedRun {

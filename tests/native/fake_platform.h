@@ -66,6 +66,7 @@ struct MachineState {
     std::wstring windowsPath = L"C:\\Windows";
     std::wstring programFolder = L"E:\\Setup";
     std::map<std::wstring, std::wstring> mappedDrives{};  // "Z:" and its network path
+    std::map<std::wstring, std::wstring> substDrives{};   // "S:" and the folder it stands for
     std::set<std::wstring> existingFiles{};
     std::set<std::wstring> missingFolders{};             // every other folder exists
     std::map<std::wstring, std::uint32_t> attributes{};  // of files that have any; a copy takes its source's
@@ -166,6 +167,7 @@ public:
     // "Sha256 <file>"
     std::string Sha256Of(const std::wstring& file) override;
     std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
+    std::wstring SubstitutedPathOf(const std::wstring& drive) noexcept override;
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts
