@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "core/excel_instance.h"
+#include "core/help_file_step.h"
 #include "core/product.h"
 
 namespace qh {
@@ -37,8 +38,10 @@ struct KindWords {
     const wchar_t* whatToDo;  // none where there is no clear next step
 };
 
-// The ExcelSilent words say how long Excel had.
+// The ExcelSilent words say how long Excel had, and the AdministratorStepUnfinished words how long
+// the administrator's copy.
 static_assert(kExcelAnswerTime == std::chrono::minutes(1), "the report says \"within a minute\"");
+static_assert(kAdministratorStepTime == std::chrono::minutes(5), "the report says \"within five minutes\"");
 
 KindWords WordsFor(FailureKind kind) {
     switch (kind) {
@@ -70,6 +73,12 @@ KindWords WordsFor(FailureKind kind) {
             return {L"The administrator's account cannot read the network share the {program} runs from.",
                     L"Copy the whole installation medium into a folder on this computer, then run the {program} "
                     L"from there."};
+        case FailureKind::AdministratorStepUnfinished:
+            return {
+                L"The {program} started again as an administrator had not ended within five minutes. It was "
+                L"left running: it may still be running, and may yet finish the help file's step.",
+                L"Wait until it has ended (Task Manager's Details tab shows it while it runs), then run the "
+                L"{program} again."};
         case FailureKind::DiskFull:
             return {L"The disk is full.", L"Make room on the disk, then run the {program} again."};
         case FailureKind::ExcelCannotStart:

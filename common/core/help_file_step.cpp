@@ -10,8 +10,6 @@
 namespace qh {
 namespace {
 
-// The administrator's copy does one file, perhaps a large one from a network share.
-constexpr std::chrono::minutes kAdministratorStepTime{5};
 // Its exit code on a failure: this plus the failure's kind (both programs are one build).
 constexpr std::uint32_t kFirstFailureCode = 16;
 constexpr std::uint32_t kFailureCodes = 64;
@@ -142,7 +140,10 @@ HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::
         }
         FormsRuntime& forms = platform.forms;
         if (!HandleEventsLookingUntil(forms, forms.Now() + kAdministratorStepTime, [&] { return run->HasEnded(); })) {
-            SetupError late(L"The help file's step as an administrator", program, kNoAnswer, L"No end in time");
+            // An elevated process is not this one's to end.
+            SetupError late(L"The help file's step as an administrator", program, 0,
+                            L"Not ended within " + std::to_wstring(kAdministratorStepTime.count()) + L" minutes");
+            late.SetKind(FailureKind::AdministratorStepUnfinished);
             late.SetDoing(refused.WhatWasDoing());
             throw late;
         }

@@ -1,6 +1,7 @@
 #pragma once
 // The help file's step, its copy or its removal, done by this process when Windows lets it, and
 // otherwise by the program started again as an administrator, when someone can be asked.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,6 +12,10 @@
 namespace qh {
 
 enum class HelpFileStep { Done, DoneByAdministrator, NeedsAdministrator };
+
+// How long the program started as an administrator has, once its prompt is answered: it does one
+// file, perhaps a large one from a network share.
+inline constexpr std::chrono::minutes kAdministratorStepTime{5};
 
 // Runs `step`. When Windows refuses this account the Help folder: in a process that is already an
 // administrator's, the refusal is the failure; otherwise, where someone can be asked, the program

@@ -47,6 +47,7 @@ enum class FailureKind {
     AccessDenied,
     HelpFolderDeniedToAdministrator,  // the Windows Help folder refused a process with an administrator's full token
     ShareUnreadableToAdministrator,   // the administrator's account cannot read the medium's share
+    AdministratorStepUnfinished,      // the program started as an administrator had not ended in time
     MediumChanged,                    // a file on the medium is not the one the installer was made with
     BrokenBuild,                      // the sums the installer carries cannot be read
     DiskFull,

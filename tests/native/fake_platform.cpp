@@ -179,8 +179,8 @@ namespace {
 
 class FakeElevatedRun : public ElevatedRun {
 public:
-    FakeElevatedRun(Journal& journal, std::chrono::milliseconds started, std::uint32_t exitCode)
-        : journal_(journal), endsAt_(started + 500ms), exitCode_(exitCode) {}
+    FakeElevatedRun(Journal& journal, std::chrono::milliseconds endsAt, std::uint32_t exitCode)
+        : journal_(journal), endsAt_(endsAt), exitCode_(exitCode) {}
     bool HasEnded() noexcept override { return journal_.clock >= endsAt_; }
     std::uint32_t ExitCode() override { return exitCode_; }
 
@@ -214,7 +214,7 @@ std::unique_ptr<ElevatedRun> FakePlatform::StartHelpFileStep(const std::wstring&
     if (state_.administratorNotStarted) {
         throw SetupError(L"ShellExecuteExW", program, *state_.administratorNotStarted, L"Not started");
     }
-    if (uacOff) return std::make_unique<FakeElevatedRun>(journal, journal.clock, StartedHelpFileStep(false, {}));
+    if (uacOff) return std::make_unique<FakeElevatedRun>(journal, journal.clock + 50ms, StartedHelpFileStep(false, {}));
     // ShellExecuteEx returns once the prompt is answered.
     const auto answered = journal.clock + state_.promptAnsweredIn;
     if (onCallThread_) {
@@ -224,7 +224,7 @@ std::unique_ptr<ElevatedRun> FakePlatform::StartHelpFileStep(const std::wstring&
     }
     if (state_.administratorDeclines) return nullptr;
     // The copy runs the program's own start for the step.
-    return std::make_unique<FakeElevatedRun>(journal, answered,
+    return std::make_unique<FakeElevatedRun>(journal, answered + state_.administratorRunsFor,
                                              StartedHelpFileStep(true, [&] { return state_.administratorExitCode; }));
 }
 

@@ -85,13 +85,14 @@ struct MachineState {
     bool limitedToken = false;                               // an administrator's filtered token
     std::map<std::wstring, std::uint32_t> systemPolicies{};  // EnableLUA and the like, where set
     bool startsUnelevated = false;  // "runas" gives the caller's token, whatever EnableLUA reads (changed, no restart)
-    bool administratorDeclines = false;                     // the prompt for an administrator is declined
-    std::chrono::milliseconds promptAnsweredIn = 2s;        // how long that prompt is up
-    std::optional<std::int32_t> administratorNotStarted{};  // the error that starting the copy meets
-    std::uint32_t administratorExitCode = 0;                // what the administrator's copy ends with
-    std::deque<bool> excelWindowLooks{};                    // the user's Excel on screen at successive looks; then not
-    std::vector<WindowShown> otherExcelWindows{};           // other Excels' windows, at every look
-    std::map<Form, std::deque<UserAction>> answers{};       // per dialog, successive actions
+    bool administratorDeclines = false;                      // the prompt for an administrator is declined
+    std::chrono::milliseconds promptAnsweredIn = 2s;         // how long that prompt is up
+    std::optional<std::int32_t> administratorNotStarted{};   // the error that starting the copy meets
+    std::uint32_t administratorExitCode = 0;                 // what the administrator's copy ends with
+    std::chrono::milliseconds administratorRunsFor = 500ms;  // from the prompt's answer to its end
+    std::deque<bool> excelWindowLooks{};                     // the user's Excel on screen at successive looks; then not
+    std::vector<WindowShown> otherExcelWindows{};            // other Excels' windows, at every look
+    std::map<Form, std::deque<UserAction>> answers{};        // per dialog, successive actions
 
     // Excel's rough edges.
     int creationRefusals = 0;                   // the first creations of Excel are refused as busy
@@ -172,8 +173,8 @@ public:
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts
     RunContext Context() override { return state_.account; }
-    // Elevation: "StartHelpFileStep <program> owner <form>"; the copy ends half a second after the
-    // prompt's answer. Started on the window thread, the prompt blocks it.
+    // Elevation: "StartHelpFileStep <program> owner <form>"; the copy runs from the prompt's answer.
+    // Started on the window thread, the prompt blocks it.
     bool IsElevated() override { return state_.elevated; }
     TokenKind Token() override;
     std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) override;
