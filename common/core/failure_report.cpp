@@ -101,6 +101,12 @@ KindWords WordsFor(FailureKind kind) {
                 L"was changed.",
                 L"Get the installation medium again. If you downloaded it, download it again and check it "
                 L"against the sums published beside it before you open it."};
+        case FailureKind::LinkOnMedium:
+            return {
+                L"The file on the installation medium is a link to another file (a symbolic link), which the "
+                L"{program} does not follow into the Windows folder.",
+                L"Get the installation medium again, or copy its files themselves into a folder of their own, "
+                L"then run the {program} from there."};
         case FailureKind::BrokenBuild:
             return {L"The installer is damaged: the sums of its files that it carries cannot be read.",
                     L"Get the installation medium again."};

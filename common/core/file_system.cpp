@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/medium_check.h"
 #include "core/setup_error.h"
 #include "core/text.h"
 
@@ -52,6 +53,40 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
         Explain(failure, copy.installedFile);
         throw;
     }
+}
+
+std::unique_ptr<HeldSource> FileSystemObject::HoldSource(const CopyStep& copy) {
+    try {
+        return files_.HoldSource(copy.source);
+    } catch (SetupError& failure) {
+        failure.SetDoing({copy.activity, FileNameOf(copy.source), {L"from " + copy.source, L"to " + copy.destination}});
+        if (failure.Kind() == FailureKind::FileNotFound) failure.SetKind(MissingSourceKind(files_, copy.source));
+        throw;
+    }
+}
+
+void FileSystemObject::CopyHeld(HeldSource& source, const CopyStep& copy, RunLog& log) {
+    const Doing copying{copy.activity, FileNameOf(copy.source), {L"from " + copy.source, L"to " + copy.destination}};
+    const std::optional<std::string> carried = CarriedSumOf(files_, FileNameOf(copy.source));
+    const auto explained = [&](const auto& step) {
+        try {
+            return step();
+        } catch (SetupError& failure) {
+            failure.SetDoing(copying);
+            Explain(failure, copy.installedFile);
+            throw;
+        }
+    };
+    const std::string found = explained([&] { return source.CopyBeside(copy.installedFile); });
+    if (carried) {
+        DoStep({Activity::CheckingMedium, FileNameOf(copy.source), {copy.source}},
+               [&] { RequireCarriedSum(copy.source, found, *carried, log); });
+    }
+    explained([&] {
+        // Windows will not replace a read-only file; an install means to replace it.
+        files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute | kHiddenAttribute);
+        source.PutInPlace();
+    });
 }
 
 void FileSystemObject::MakeInstalled(const CopyStep& copy) {

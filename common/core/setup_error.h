@@ -49,6 +49,7 @@ enum class FailureKind {
     ShareUnreadableToAdministrator,   // the administrator's account cannot read the medium's share
     AdministratorStepUnfinished,      // the program started as an administrator had not ended in time
     MediumChanged,                    // a file on the medium is not the one the installer was made with
+    LinkOnMedium,                     // a link in the place of a file on the medium
     BrokenBuild,                      // the sums the installer carries cannot be read
     DiskFull,
     ExcelCannotStart,

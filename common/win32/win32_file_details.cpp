@@ -7,6 +7,7 @@
 
 #include "core/paths.h"
 #include "win32/addin_sums_resource.h"
+#include "win32/held_source.h"
 #include "win32/running_program.h"
 #include "win32/sha256.h"
 #include "win32/system_library.h"
@@ -105,6 +106,11 @@ std::optional<std::string> Win32FileDetails::CarriedSums() {
 std::string Win32FileDetails::Sha256Of(const std::wstring& file) {
     if (!sha256_) sha256_ = std::make_unique<Sha256>();
     return sha256_->OfFile(file);
+}
+
+std::unique_ptr<HeldSource> Win32FileDetails::HoldSource(const std::wstring& file) {
+    if (!sha256_) sha256_ = std::make_unique<Sha256>();
+    return HoldFile(file, *sha256_);
 }
 
 std::wstring Win32FileDetails::NetworkPathOf(const std::wstring& drive) noexcept {

@@ -24,6 +24,7 @@ public:
     // From the running program's own resources.
     std::optional<std::string> CarriedSums() override;
     std::string Sha256Of(const std::wstring& file) override;
+    std::unique_ptr<HeldSource> HoldSource(const std::wstring& file) override;
 
 private:
     std::unique_ptr<class Sha256> sha256_;  // made for the first file

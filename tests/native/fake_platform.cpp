@@ -86,12 +86,68 @@ std::string ShippedSums() {
     return text;
 }
 
-std::string FakePlatform::Sha256Of(const std::wstring& file) {
-    journal.Record(L"Sha256 " + file);
+std::string FakePlatform::ReadSumOf(const std::wstring& file) {
     if (state_.missingSources.count(file) == 1) throw SetupError(L"CreateFileW", file, 2, L"File not found");
     if (state_.unreadableFiles.count(file) == 1) throw SetupError(L"CreateFileW", file, 5, L"Access is denied.");
+    const bool swapped = state_.swappedOnceRead.count(file) == 1 && readings_[file]++ > 0;
     const std::string shipped = ShippedSumOf(FileNameOf(file));
-    return state_.changedFiles.count(file) == 1 ? std::string(shipped.rbegin(), shipped.rend()) : shipped;
+    return state_.changedFiles.count(file) == 1 || swapped ? std::string(shipped.rbegin(), shipped.rend()) : shipped;
+}
+
+std::string FakePlatform::Sha256Of(const std::wstring& file) {
+    journal.Record(L"Sha256 " + file);
+    return ReadSumOf(file);
+}
+
+std::optional<std::int32_t> FakePlatform::RefusalOfNewFile(const std::wstring& file) {
+    constexpr std::int32_t kPathNotFound = 3, kAccessDenied = 5;
+    if (state_.missingFolders.count(ParentFolder(file)) == 1) return kPathNotFound;
+    const bool inHelp = ParentFolder(file) == state_.windowsPath + L"\\Help";
+    const bool refused = inHelp && (state_.helpFolder == HelpFolder::Locked ||
+                                    (state_.helpFolder == HelpFolder::AdministratorsOnly && !state_.elevated));
+    return refused ? std::optional<std::int32_t>(kAccessDenied) : std::nullopt;
+}
+
+namespace {
+
+// The bytes it was opened with are the ones every copy from it is written from.
+class FakeHeldSource : public HeldSource {
+public:
+    FakeHeldSource(FakePlatform& platform, std::string sum) : platform_(platform), sum_(std::move(sum)) {}
+    std::string CopyBeside(const std::wstring& installedFile) override {
+        platform_.journal.Record(L"CopyBeside " + installedFile);
+        if (const auto refused = platform_.RefusalOfNewFile(installedFile))
+            throw SetupError(L"CreateFileW", installedFile + L".new", *refused, L"Refused");
+        installedFile_ = installedFile;
+        return sum_;
+    }
+    void PutInPlace() override {
+        platform_.journal.Record(L"PutInPlace " + installedFile_);
+        MachineState& state = platform_.state();
+        // Rename and Hard Link Processing, FILE_RENAME_INFORMATION (learn.microsoft.com): a rename
+        // replaces no read-only file, nor, without POSIX semantics, an open one (Wine: the same).
+        if (state.filesInUse.count(installedFile_) == 1 || (state.attributes[installedFile_] & kReadOnlyAttribute)) {
+            throw SetupError(L"SetFileInformationByHandle FileRenameInfo", installedFile_, 5, L"Access is denied.");
+        }
+        // A new file: nothing of the source's attributes or streams comes along.
+        state.existingFiles.insert(installedFile_);
+        state.attributes[installedFile_] = 0;
+        state.markedFiles.erase(installedFile_);
+        state.installedSums[installedFile_] = sum_;
+    }
+
+private:
+    FakePlatform& platform_;
+    std::string sum_;
+    std::wstring installedFile_;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldSource> FakePlatform::HoldSource(const std::wstring& file) {
+    journal.Record(L"HoldSource " + file);
+    if (state_.linkedFiles.count(file) == 1) throw SetupError(L"CreateFileW", file, kStoppedOnLink, L"A link");
+    return std::make_unique<FakeHeldSource>(*this, ReadSumOf(file));
 }
 
 std::vector<WindowShown> FakePlatform::TopLevelWindows(std::string_view className) {
@@ -332,9 +388,7 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     missing.erase(path);
                 }
                 const auto helpFolderRefuses = [&](const std::wstring& file) {
-                    const bool inHelp = ParentFolder(file) == state_.windowsPath + L"\\Help";
-                    return inHelp && (state_.helpFolder == HelpFolder::Locked ||
-                                      (state_.helpFolder == HelpFolder::AdministratorsOnly && !state_.elevated));
+                    return missing.count(ParentFolder(file)) == 0 && RefusalOfNewFile(file).has_value();
                 };
                 if (member == L"DeleteFile") {
                     // DeleteFile, Remarks: a read-only file is not deleted.
@@ -359,6 +413,7 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     // CopyFileEx, Remarks: the copy takes the source's attributes and named streams
                     // along (Wine's takes no stream).
                     state_.existingFiles.insert(target);
+                    state_.installedSums[target] = ReadSumOf(path);
                     state_.attributes[target] = state_.attributes[path];
                     if (state_.markedFiles.count(path) == 1) state_.markedFiles.insert(target);
                 }

@@ -74,8 +74,11 @@ struct MachineState {
     std::set<std::wstring> missingSources{};   // not on the medium
     std::optional<std::string> carriedSums{};  // what the build carries (ShippedSums); none: a build without them
     std::set<std::wstring> changedFiles{};     // on the medium, but not as shipped
-    std::set<std::wstring> unreadableFiles{};  // on the medium, but refused to this account
-    std::set<std::wstring> filesInUse{};       // held open by another program
+    std::set<std::wstring> swappedOnceRead{};  // as shipped at the first reading, changed for every later one
+    std::set<std::wstring> linkedFiles{};      // a symbolic link in the file's place
+    std::map<std::wstring, std::string> installedSums{};  // of the bytes each copy was written from
+    std::set<std::wstring> unreadableFiles{};             // on the medium, but refused to this account
+    std::set<std::wstring> filesInUse{};                  // held open by another program
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
     std::map<std::wstring, std::wstring> longNames{};  // a folder's short form and its long form
     bool scriptingRuntimeMissing = false;
@@ -167,6 +170,12 @@ public:
     std::optional<std::string> CarriedSums() override { return state_.carriedSums; }
     // "Sha256 <file>"
     std::string Sha256Of(const std::wstring& file) override;
+    // "HoldSource <file>", then "CopyBeside <installed file>", "PutInPlace <installed file>"
+    std::unique_ptr<HeldSource> HoldSource(const std::wstring& file) override;
+    // A file's sum as a reading of it now finds it. A reading counts.
+    std::string ReadSumOf(const std::wstring& file);
+    // The error with which Windows refuses a new file in `file`'s place, if it does.
+    std::optional<std::int32_t> RefusalOfNewFile(const std::wstring& file);
     std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
     std::wstring SubstitutedPathOf(const std::wstring& drive) noexcept override;
     // RunLog: kept apart from the journal of calls
@@ -191,6 +200,7 @@ private:
     // Every Excel: the machine's others, then the ones the programs start, numbered from 1.
     std::deque<FakeProcess> excels_;
     FakeProcess* ownExcel_ = nullptr;  // the last one the programs started
+    std::map<std::wstring, int> readings_;
     std::function<void()> callInProgress_;
     bool silentCall_ = false;
     bool onCallThread_ = false;

@@ -13,6 +13,7 @@
 #include "core/medium_check.h"
 #include "core/excel_instance.h"
 #include "core/file_details.h"
+#include "core/paths.h"
 #include "core/setup_error.h"
 #include "failure_injection.h"
 #include "fake_platform.h"
@@ -61,8 +62,10 @@ const Calls kFullInstall = {
     L"fso.CopyFile E:\\Setup\\QZ Function.xla C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\ True",
     L"ClearAttributes 3 C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
     L"RemoveStream Zone.Identifier C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
+    L"HoldSource E:\\Setup\\QuenzoHalvorn.chm",
+    L"CopyBeside C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"ClearAttributes 3 C:\\Windows\\Help\\QuenzoHalvorn.chm",
-    L"fso.CopyFile E:\\Setup\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True",
+    L"PutInPlace C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"ClearAttributes 3 C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"RemoveStream Zone.Identifier C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"excel.Quit",
@@ -106,11 +109,12 @@ TEST(InstallSequence, FoldersWithTrailingBackslashOrAtADriveRootGiveSingleBacksl
     Install(fake, record);
     Calls copies;
     for (const auto& call : fake.journal.Calls()) {
-        if (call.starts_with(L"fso.CopyFile")) copies.push_back(call);
+        if (call.starts_with(L"fso.CopyFile") || call.starts_with(L"HoldSource") || call.starts_with(L"PutInPlace"))
+            copies.push_back(call);
     }
     EXPECT_EQ(copies, (Calls{L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True",
-                             L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True",
-                             L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True"}));
+                             L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True", L"HoldSource E:\\QuenzoHalvorn.chm",
+                             L"PutInPlace C:\\Windows\\Help\\QuenzoHalvorn.chm"}));
 }
 
 TEST(InstallSequence, CancelAtTheExcelPromptEndsBeforeAnyChangeOrExcelInstance) {
@@ -277,6 +281,12 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesOrTheFailureIsNamedWhateverTheMach
          std::nullopt, nullptr, 3, 8},
         {"a copy held open", [&](MachineState& s, fake::Journal&) { s.filesInUse = {help}; }, FailureKind::InUse,
          L"QuenzoHalvorn.chm", 2, 6},
+        {"the help file swapped once the medium was checked",
+         [&](MachineState& s, fake::Journal&) {
+             s.carriedSums = fake::ShippedSums();
+             s.swappedOnceRead = {L"E:\\Setup\\QuenzoHalvorn.chm"};
+         },
+         FailureKind::MediumChanged, L"QuenzoHalvorn.chm", 2, 8},
         {"run from inside a zip",
          [&](MachineState& s, fake::Journal&) {
              s.programFolder = zip;
@@ -338,12 +348,13 @@ TEST(InstallSequence, CopiesAreTheKitsOwnFilesOrTheFailureIsNamedWhateverTheMach
         }
         EXPECT_EQ(fake.logLines.size(), c.logged);
         // Where copies were made before a failure, it met the help file, copied last: the log ends
-        // with the step before it.
-        if (c.failure && c.copies > 0) {
+        // with the step before it, or with the sums of a help file that differs.
+        if (c.failure && c.copies > 0 && c.failure != FailureKind::MediumChanged) {
             EXPECT_TRUE(fake.logLines.back().starts_with(L"Copied E:\\Setup\\QZ Function.xla"));
         }
         if (c.failure) continue;
         for (const auto& installed : record.filesCopied) {
+            EXPECT_EQ(fake.state().installedSums[installed], fake::ShippedSumOf(FileNameOf(installed)));
             EXPECT_EQ(fake.state().markedFiles.count(installed), 0u) << "marked as downloaded";
             EXPECT_EQ(fake.state().attributes[installed], 0u) << "read-only or hidden";
         }
@@ -732,6 +743,12 @@ TEST(MediumCheck, RefusesADamagedOrChangedMediumBeforeAnythingChanges) {
         {"the help file changed, as the administrator's copy meets it",
          shipped({.changedFiles = {medium + L"QuenzoHalvorn.chm"}, .elevated = true}), FailureKind::MediumChanged,
          L"QuenzoHalvorn.chm"},
+        // A racer that swaps the file once it has been read, or puts a link in its place.
+        {"the help file swapped once read, as the administrator's copy meets it",
+         shipped({.swappedOnceRead = {medium + L"QuenzoHalvorn.chm"}, .elevated = true}), std::nullopt, nullptr},
+        {"a link in the help file's place, as the administrator's copy meets it",
+         shipped({.linkedFiles = {medium + L"QuenzoHalvorn.chm"}, .elevated = true}), FailureKind::LinkOnMedium,
+         L"QuenzoHalvorn.chm"},
         {"a file missing", shipped({.missingSources = {medium + L"QZ Function.xla"}}), FailureKind::NotOnMedium,
          L"QZ Function.xla"},
         {"a file unreadable", shipped({.unreadableFiles = {medium + L"QuenzoHalvorn.chm"}}), FailureKind::AccessDenied,
@@ -751,7 +768,12 @@ TEST(MediumCheck, RefusesADamagedOrChangedMediumBeforeAnythingChanges) {
                 EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
             }
             EXPECT_FALSE(c.failure) << "no failure";
-            EXPECT_EQ(record.filesCopied.size(), 3u);
+            EXPECT_EQ(record.filesCopied.size(), c.machine.elevated ? 1u : 3u);
+            for (const auto& file : record.filesCopied) {
+                if (!c.machine.carriedSums) break;
+                EXPECT_EQ(fake.state().installedSums[file], fake::ShippedSumOf(FileNameOf(file)))
+                    << "written from bytes nobody checked";
+            }
         } catch (const SetupError& failure) {
             EXPECT_EQ(failure.Kind(), c.failure);
             EXPECT_EQ(failure.WhatWasDoing().name, c.failedOn ? c.failedOn : L"<no failure>");
@@ -760,7 +782,7 @@ TEST(MediumCheck, RefusesADamagedOrChangedMediumBeforeAnythingChanges) {
                                     [](const auto& call) {
                                         return call.starts_with(L"FindWindowA") ||
                                                call.starts_with(L"CreateObject excel") ||
-                                               call.starts_with(L"fso.CopyFile");
+                                               call.starts_with(L"fso.CopyFile") || call.starts_with(L"PutInPlace");
                                     }),
                       0)
                 << "Excel asked about or a file touched";
