@@ -66,27 +66,23 @@ std::unique_ptr<HeldSource> FileSystemObject::HoldSource(const CopyStep& copy) {
 }
 
 void FileSystemObject::CopyHeld(HeldSource& source, const CopyStep& copy, RunLog& log) {
-    const Doing copying{copy.activity, FileNameOf(copy.source), {L"from " + copy.source, L"to " + copy.destination}};
-    const std::optional<std::string> carried = CarriedSumOf(files_, FileNameOf(copy.source));
-    const auto explained = [&](const auto& step) {
-        try {
-            return step();
-        } catch (SetupError& failure) {
-            failure.SetDoing(copying);
-            Explain(failure, copy.installedFile);
-            throw;
-        }
-    };
-    const std::string found = explained([&] { return source.CopyBeside(copy.installedFile); });
-    if (carried) {
-        DoStep({Activity::CheckingMedium, FileNameOf(copy.source), {copy.source}},
-               [&] { RequireCarriedSum(copy.source, found, *carried, log); });
-    }
-    explained([&] {
+    const std::wstring name = FileNameOf(copy.source);
+    const std::optional<std::string> carried = CarriedSumOf(files_, name);
+    try {
+        const std::string found = source.CopyBeside(copy.installedFile);
+        if (carried) RequireCarriedSum(copy.source, found, *carried, log);
         // Windows will not replace a read-only file; an install means to replace it.
         files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute | kHiddenAttribute);
         source.PutInPlace();
-    });
+    } catch (SetupError& failure) {
+        if (failure.Kind() == FailureKind::MediumChanged) {
+            failure.SetDoing({Activity::CheckingMedium, name, {copy.source}});
+        } else {
+            failure.SetDoing({copy.activity, name, {L"from " + copy.source, L"to " + copy.destination}});
+            Explain(failure, copy.installedFile);
+        }
+        throw;
+    }
 }
 
 void FileSystemObject::MakeInstalled(const CopyStep& copy) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "core/event_pump.h"
 #include "core/paths.h"
@@ -66,6 +67,56 @@ FailureKind KindOfExit(std::uint32_t code) {
     return static_cast<FailureKind>(code - kFirstFailureCode);
 }
 
+// Has the program started again as an administrator do the step that `refused` names. Nothing when
+// it did; why no administrator did it where none was asked or none came; its failure is this run's.
+std::optional<NoAdministrator> AskAnAdministrator(Platform& platform, Form progressWindow, const Doing& refused) {
+    const auto notAllowed = [&](const std::wstring& why) {
+        platform.log.Step(why + L": this computer's policy allows no request for an administrator");
+        return NoAdministrator::NotAllowed;
+    };
+    if (!platform.forms.AsksTheUser() || !HasDesktop(platform.accounts.Context())) return NoAdministrator::NobodyToAsk;
+    if (const std::wstring why = WhyWindowsAsksNobody(platform.elevation); !why.empty()) return notAllowed(why);
+
+    const std::wstring program = PathForAdministrator(platform.files.ProgramFile(), platform.files);
+    const auto failure = [&](std::wstring description, FailureKind kind) {
+        SetupError failed(L"The help file's step as an administrator", program, 0, std::move(description));
+        failed.SetKind(kind);
+        failed.SetDoing(refused);
+        return failed;
+    };
+    std::unique_ptr<ElevatedRun> run;
+    try {
+        run = StartOffTheWindowThread(platform, program, progressWindow);
+    } catch (SetupError& notStarted) {
+        // How Windows refuses, at once and without a prompt, a request its policy forbids:
+        // whatever else it may stand for, the help file is left to an administrator.
+        if (notStarted.Kind() == FailureKind::AccessDenied) {
+            return notAllowed(L"Windows refused to start the program as an administrator (access denied)");
+        }
+        notStarted.SetDoing(refused);
+        if (IsNetworkPath(program) && IsShareRefusal(notStarted)) {
+            notStarted.SetKind(FailureKind::ShareUnreadableToAdministrator);
+        }
+        throw;
+    }
+    if (!run) {
+        platform.log.Step(L"The request for an administrator was declined");
+        return NoAdministrator::Declined;
+    }
+    FormsRuntime& forms = platform.forms;
+    if (!HandleEventsLookingUntil(forms, forms.Now() + kAdministratorStepTime, [&] { return run->HasEnded(); })) {
+        // An elevated process is not this one's to end.
+        throw failure(L"Not ended within " + std::to_wstring(kAdministratorStepTime.count()) + L" minutes",
+                      FailureKind::AdministratorStepUnfinished);
+    }
+    const std::uint32_t code = run->ExitCode();
+    if (code == kHelpFileStepDone) return std::nullopt;
+    if (code == kHelpFileStepNotElevated) {
+        return notAllowed(L"The program started as an administrator ran with this account's own rights");
+    }
+    throw failure(L"It ended with exit code " + std::to_wstring(code), KindOfExit(code));
+}
+
 }  // namespace
 
 std::uint32_t HelpFileStepExitCode(FailureKind failure) {
@@ -104,59 +155,12 @@ HelpFileStep DoHelpFileStep(Platform& platform, Form progressWindow, const std::
             throw;
         }
         platform.log.Step(L"Windows refused this account the Help folder, for " + helpFile);
-        const auto leave = [&](NoAdministrator why) {
-            record.helpFileLeft = helpFile;
-            record.whyLeft = why;
-            return HelpFileStep::NeedsAdministrator;
-        };
-        const auto notAllowed = [&](const std::wstring& why) {
-            platform.log.Step(why + L": this computer's policy allows no request for an administrator");
-            return leave(NoAdministrator::NotAllowed);
-        };
-        if (!platform.forms.AsksTheUser() || !HasDesktop(platform.accounts.Context())) {
-            return leave(NoAdministrator::NobodyToAsk);
-        }
-        if (const std::wstring why = WhyWindowsAsksNobody(platform.elevation); !why.empty()) return notAllowed(why);
-
-        const std::wstring program = PathForAdministrator(platform.files.ProgramFile(), platform.files);
-        std::unique_ptr<ElevatedRun> run;
-        try {
-            run = StartOffTheWindowThread(platform, program, progressWindow);
-        } catch (SetupError& notStarted) {
-            // How Windows refuses, at once and without a prompt, a request its policy forbids:
-            // whatever else it may stand for, the help file is left to an administrator.
-            if (notStarted.Kind() == FailureKind::AccessDenied) {
-                return notAllowed(L"Windows refused to start the program as an administrator (access denied)");
-            }
-            notStarted.SetDoing(refused.WhatWasDoing());
-            if (IsNetworkPath(program) && IsShareRefusal(notStarted)) {
-                notStarted.SetKind(FailureKind::ShareUnreadableToAdministrator);
-            }
-            throw;
-        }
-        if (!run) {
-            platform.log.Step(L"The request for an administrator was declined");
-            return leave(NoAdministrator::Declined);
-        }
-        FormsRuntime& forms = platform.forms;
-        if (!HandleEventsLookingUntil(forms, forms.Now() + kAdministratorStepTime, [&] { return run->HasEnded(); })) {
-            // An elevated process is not this one's to end.
-            SetupError late(L"The help file's step as an administrator", program, 0,
-                            L"Not ended within " + std::to_wstring(kAdministratorStepTime.count()) + L" minutes");
-            late.SetKind(FailureKind::AdministratorStepUnfinished);
-            late.SetDoing(refused.WhatWasDoing());
-            throw late;
-        }
-        const std::uint32_t code = run->ExitCode();
-        if (code == kHelpFileStepDone) return HelpFileStep::DoneByAdministrator;
-        if (code == kHelpFileStepNotElevated) {
-            return notAllowed(L"The program started as an administrator ran with this account's own rights");
-        }
-        SetupError failed(L"The help file's step as an administrator", program, 0,
-                          L"It ended with exit code " + std::to_wstring(code));
-        failed.SetKind(KindOfExit(code));
-        failed.SetDoing(refused.WhatWasDoing());
-        throw failed;
+        const std::optional<NoAdministrator> none =
+            AskAnAdministrator(platform, progressWindow, refused.WhatWasDoing());
+        if (!none) return HelpFileStep::DoneByAdministrator;
+        record.helpFileLeft = helpFile;
+        record.whyLeft = *none;
+        return HelpFileStep::NeedsAdministrator;
     }
 }
 
