@@ -183,7 +183,8 @@ std::wstring WhereTheMachineStands(const RunRecord& record) {
 std::wstring Report(const Doing& doing, FailureKind kind, const std::wstring& aftermath, const std::wstring& support,
                     const RunRecord& record) {
     const KindWords words = WordsFor(kind);
-    std::wstring text = Heading(record.program) + L"\r\n" + WhatWasDone(doing, record.program) + L"\r\n" + words.why;
+    std::wstring text = Heading(record.program) + L"\r\n" + WhatWasDone(doing, record.program) + L"\r\n" +
+                        Filled(words.why, doing.name, record.program);
     if (!aftermath.empty()) text += L" " + aftermath;
     text += L"\r\n\r\n" + WhereTheMachineStands(record);
     if (words.whatToDo) text += L"\r\nWhat to do: " + Filled(words.whatToDo, doing.name, record.program) + L"\r\n";

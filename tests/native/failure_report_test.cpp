@@ -103,6 +103,7 @@ TEST(FailureReport, SaysWhatWasBeingDoneWhyWhatToDoAndTheErrorInThatOrder) {
                                               << testing::PrintToString(text);
             if (at != std::wstring::npos) from = at + phrase.size();
         }
+        EXPECT_FALSE(Contains(text, L"{")) << "a field left unfilled in " << testing::PrintToString(text);
         EXPECT_EQ(Contains(text, L"run the installer"),
                   c.program == Program::Installer && c.kind != FailureKind::Other &&
                       c.kind != FailureKind::FolderMissing && c.kind != FailureKind::NoFolder);
