@@ -68,9 +68,11 @@ std::unique_ptr<HeldSource> FileSystemObject::HoldSource(const CopyStep& copy) {
 void FileSystemObject::CopyHeld(HeldSource& source, const CopyStep& copy, RunLog& log) {
     const std::wstring name = FileNameOf(copy.source);
     const std::optional<std::string> carried = CarriedSumOf(files_, name);
+    bool replacing = false;
     try {
         const std::string found = source.CopyBeside(copy.installedFile);
         if (carried) RequireCarriedSum(copy.source, found, *carried, log);
+        replacing = true;
         // Windows will not replace a read-only file; an install means to replace it.
         files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute | kHiddenAttribute);
         source.PutInPlace();
@@ -79,7 +81,8 @@ void FileSystemObject::CopyHeld(HeldSource& source, const CopyStep& copy, RunLog
             failure.SetDoing({Activity::CheckingMedium, name, {copy.source}});
         } else {
             failure.SetDoing({copy.activity, name, {L"from " + copy.source, L"to " + copy.destination}});
-            Explain(failure, copy.installedFile);
+            // A file beside it refused is the folder's refusal, whatever the one in place is.
+            if (replacing) Explain(failure, copy.installedFile);
         }
         throw;
     }

@@ -125,7 +125,8 @@ public:
         platform_.journal.Record(L"PutInPlace " + installedFile_);
         MachineState& state = platform_.state();
         // Rename and Hard Link Processing, FILE_RENAME_INFORMATION (learn.microsoft.com): a rename
-        // replaces no read-only file, nor, without POSIX semantics, an open one (Wine: the same).
+        // replaces no read-only file, nor, without POSIX semantics, an open one (Wine 8 refuses the
+        // open one and replaces the read-only one, measured).
         if (state.filesInUse.count(installedFile_) == 1 || (state.attributes[installedFile_] & kReadOnlyAttribute)) {
             throw SetupError(L"SetFileInformationByHandle FileRenameInfo", installedFile_, 5, L"Access is denied.");
         }
