@@ -100,12 +100,12 @@ std::string FakePlatform::Sha256Of(const std::wstring& file) {
 }
 
 std::optional<std::int32_t> FakePlatform::RefusalOfNewFile(const std::wstring& file) {
-    constexpr std::int32_t kPathNotFound = 3, kAccessDenied = 5;
-    if (state_.missingFolders.count(ParentFolder(file)) == 1) return kPathNotFound;
+    if (state_.missingFolders.count(ParentFolder(file)) == 1) return 3;  // path not found
     const bool inHelp = ParentFolder(file) == state_.windowsPath + L"\\Help";
-    const bool refused = inHelp && (state_.helpFolder == HelpFolder::Locked ||
-                                    (state_.helpFolder == HelpFolder::AdministratorsOnly && !state_.elevated));
-    return refused ? std::optional<std::int32_t>(kAccessDenied) : std::nullopt;
+    if (inHelp && (state_.helpFolder == HelpFolder::Locked ||
+                   (state_.helpFolder == HelpFolder::AdministratorsOnly && !state_.elevated)))
+        return 5;  // access denied
+    return std::nullopt;
 }
 
 namespace {
@@ -117,7 +117,7 @@ public:
     std::string CopyBeside(const std::wstring& installedFile) override {
         platform_.journal.Record(L"CopyBeside " + installedFile);
         if (const auto refused = platform_.RefusalOfNewFile(installedFile))
-            throw SetupError(L"CreateFileW", installedFile + L".new", *refused, L"Refused");
+            throw SetupError(L"CreateFileW", installedFile, *refused, L"Refused");
         installedFile_ = installedFile;
         return sum_;
     }
@@ -130,10 +130,7 @@ public:
         if (state.filesInUse.count(installedFile_) == 1 || (state.attributes[installedFile_] & kReadOnlyAttribute)) {
             throw SetupError(L"SetFileInformationByHandle FileRenameInfo", installedFile_, 5, L"Access is denied.");
         }
-        // A new file: nothing of the source's attributes or streams comes along.
         state.existingFiles.insert(installedFile_);
-        state.attributes[installedFile_] = 0;
-        state.markedFiles.erase(installedFile_);
         state.installedSums[installedFile_] = sum_;
     }
 
@@ -227,11 +224,6 @@ std::wstring FakePlatform::NetworkPathOf(const std::wstring& drive) noexcept {
     return mapped == state_.mappedDrives.end() ? std::wstring() : mapped->second;
 }
 
-std::wstring FakePlatform::SubstitutedPathOf(const std::wstring& drive) noexcept {
-    const auto substituted = state_.substDrives.find(drive);
-    return substituted == state_.substDrives.end() ? std::wstring() : substituted->second;
-}
-
 namespace {
 
 class FakeElevatedRun : public ElevatedRun {
@@ -248,16 +240,6 @@ private:
 };
 
 }  // namespace
-
-TokenKind FakePlatform::Token() {
-    if (state_.elevated) return TokenKind::Full;
-    return state_.limitedToken ? TokenKind::Limited : TokenKind::Unsplit;
-}
-
-std::optional<std::uint32_t> FakePlatform::SystemPolicy(const wchar_t* name) {
-    const auto set = state_.systemPolicies.find(name);
-    return set == state_.systemPolicies.end() ? std::nullopt : std::optional<std::uint32_t>(set->second);
-}
 
 std::unique_ptr<ElevatedRun> FakePlatform::StartHelpFileStep(const std::wstring& program, Form owner) {
     journal.Record(L"StartHelpFileStep " + program + L" owner " + NameOf(owner));

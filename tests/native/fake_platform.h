@@ -74,28 +74,20 @@ struct MachineState {
     std::set<std::wstring> missingSources{};   // not on the medium
     std::optional<std::string> carriedSums{};  // what the build carries (ShippedSums); none: a build without them
     std::set<std::wstring> changedFiles{};     // on the medium, but not as shipped
-    std::set<std::wstring> swappedOnceRead{};  // as shipped at the first reading, changed for every later one
-    std::set<std::wstring> linkedFiles{};      // a symbolic link in the file's place
-    std::map<std::wstring, std::string> installedSums{};  // of the bytes each copy was written from
-    std::set<std::wstring> unreadableFiles{};             // on the medium, but refused to this account
-    std::set<std::wstring> filesInUse{};                  // held open by another program
+    std::set<std::wstring> unreadableFiles{};  // on the medium, but refused to this account
+    std::set<std::wstring> filesInUse{};       // held open by another program
     std::wstring temporaryFolder = L"C:\\Users\\ann\\AppData\\Local\\Temp";
     std::map<std::wstring, std::wstring> longNames{};  // a folder's short form and its long form
     bool scriptingRuntimeMissing = false;
     RunContext account{};  // the signed-in user's, at their desk
     HelpFolder helpFolder = HelpFolder::Writable;
-    bool elevated = false;                                   // the process has an administrator's full token
-    bool limitedToken = false;                               // an administrator's filtered token
-    std::map<std::wstring, std::uint32_t> systemPolicies{};  // EnableLUA and the like, where set
-    bool startsUnelevated = false;  // "runas" gives the caller's token, whatever EnableLUA reads (changed, no restart)
-    bool administratorDeclines = false;                      // the prompt for an administrator is declined
-    std::chrono::milliseconds promptAnsweredIn = 2s;         // how long that prompt is up
-    std::optional<std::int32_t> administratorNotStarted{};   // the error that starting the copy meets
-    std::uint32_t administratorExitCode = 0;                 // what the administrator's copy ends with
-    std::chrono::milliseconds administratorRunsFor = 500ms;  // from the prompt's answer to its end
-    std::deque<bool> excelWindowLooks{};                     // the user's Excel on screen at successive looks; then not
-    std::vector<WindowShown> otherExcelWindows{};            // other Excels' windows, at every look
-    std::map<Form, std::deque<UserAction>> answers{};        // per dialog, successive actions
+    bool elevated = false;                                  // the process has an administrator's full token
+    bool administratorDeclines = false;                     // the prompt for an administrator is declined
+    std::optional<std::int32_t> administratorNotStarted{};  // the error that starting the copy meets
+    std::uint32_t administratorExitCode = 0;                // what the administrator's copy ends with
+    std::deque<bool> excelWindowLooks{};                    // the user's Excel on screen at successive looks; then not
+    std::vector<WindowShown> otherExcelWindows{};           // other Excels' windows, at every look
+    std::map<Form, std::deque<UserAction>> answers{};       // per dialog, successive actions
 
     // Excel's rough edges.
     int creationRefusals = 0;                   // the first creations of Excel are refused as busy
@@ -108,6 +100,21 @@ struct MachineState {
     std::optional<std::chrono::milliseconds> excelEndsAfterRelease = 300ms;
     std::deque<FakeProcess> otherExcels{};  // other programs' and the user's; read as the fake is made
     std::optional<std::chrono::milliseconds> windowFailsAt{};  // a window procedure fails then
+
+    // The request for an administrator: an administrator's filtered token; the system policies set
+    // (EnableLUA and the like); "runas" giving the caller's own token whatever EnableLUA reads (it
+    // changed since the last restart); how long the prompt is up and the elevated copy runs.
+    bool limitedToken = false;
+    std::map<std::wstring, std::uint32_t> systemPolicies{};
+    bool startsUnelevated = false;
+    std::chrono::milliseconds promptAnsweredIn = 2s;
+    std::chrono::milliseconds administratorRunsFor = 500ms;
+
+    // A racer at the medium: a file as shipped at its first reading and changed for every later
+    // one; a symbolic link in a file's place. And what each installed copy was written from.
+    std::set<std::wstring> swappedOnceRead{};
+    std::set<std::wstring> linkedFiles{};
+    std::map<std::wstring, std::string> installedSums{};
 };
 
 // Calls "on the call thread" run at once, inside Start; a silent one has not returned until its
@@ -177,7 +184,9 @@ public:
     // The error with which Windows refuses a new file in `file`'s place, if it does.
     std::optional<std::int32_t> RefusalOfNewFile(const std::wstring& file);
     std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
-    std::wstring SubstitutedPathOf(const std::wstring& drive) noexcept override;
+    std::wstring SubstitutedPathOf(const std::wstring& drive) noexcept override {
+        return state_.substDrives.count(drive) == 1 ? state_.substDrives[drive] : L"";
+    }
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts
@@ -185,8 +194,12 @@ public:
     // Elevation: "StartHelpFileStep <program> owner <form>"; the copy runs from the prompt's answer.
     // Started on the window thread, the prompt blocks it.
     bool IsElevated() override { return state_.elevated; }
-    TokenKind Token() override;
-    std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) override;
+    TokenKind Token() override {
+        return state_.elevated ? TokenKind::Full : state_.limitedToken ? TokenKind::Limited : TokenKind::Unsplit;
+    }
+    std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) override {
+        return state_.systemPolicies.count(name) == 1 ? std::optional(state_.systemPolicies[name]) : std::nullopt;
+    }
     std::unique_ptr<ElevatedRun> StartHelpFileStep(const std::wstring& program, Form owner) override;
 
 private:
