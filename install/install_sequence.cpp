@@ -40,9 +40,8 @@ Outcome InstallHelpFileOnly(Platform& platform, RunRecord& record) {
         RequireFolder(windowsFolder, Activity::FindingWindowsFolder);
 
         ShowProgress(forms, Form::Copying);
-        // Checked just before the copy: this may be the program started as an administrator, for a
-        // file a user could have changed since the run that started it checked it.
-        CheckMedium(platform.files, platform.log, std::array{kHelpFile});
+        // Checked as it is copied: this may be the program started as an administrator, for a file
+        // a user could have changed since the run that started it checked it.
         helpFile = InstallHelpFile(platform, fileSystem, HelpFileCopy(installerFolder, windowsFolder), record);
         windowsFolderObject.reset();
     }

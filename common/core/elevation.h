@@ -6,6 +6,7 @@
 // way Windows offers to ask for one.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,9 +14,20 @@
 
 namespace qh {
 
-// The switch that starts a program for the help file's step alone. It takes nothing else and is
-// honoured only in a process with an administrator's full token.
+// The switch that starts a program for the help file's step alone. It takes nothing else; in a
+// process without an administrator's full token it does nothing at all (help_file_step.h).
 inline constexpr std::wstring_view kHelpFileStepSwitch = L"/elevated-help-file";
+
+// What the process's token says of User Account Control (its TOKEN_ELEVATION_TYPE).
+enum class TokenKind {
+    Full,     // elevated
+    Limited,  // an administrator's filtered token: Windows asks for their consent
+    Unsplit,  // no linked token: a standard user's, or anyone's with User Account Control off
+};
+
+// The policy values under the system policies key that decide whether Windows asks at all.
+inline constexpr wchar_t kPolicyUacOn[] = L"EnableLUA";                                // 0: off
+inline constexpr wchar_t kPolicyStandardUsersPrompt[] = L"ConsentPromptBehaviorUser";  // 0: deny at once
 
 // The program, started again as an administrator.
 class ElevatedRun {
@@ -31,6 +43,10 @@ public:
     virtual ~Elevation() = default;
     // Whether this process has an administrator's full token.
     virtual bool IsElevated() = 0;
+    virtual TokenKind Token() = 0;
+    // A number under HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Policies\System; none where
+    // it is not set.
+    virtual std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) = 0;
     // Asks Windows to start `program` as an administrator with kHelpFileStepSwitch, its prompt
     // owned by `owner`'s window. Null when the user declined; a failure to start is a SetupError.
     virtual std::unique_ptr<ElevatedRun> StartHelpFileStep(const std::wstring& program, Form owner) = 0;

@@ -26,12 +26,13 @@ constexpr KnownError kKnownErrors[] = {
     {ErrorNumber(0x800A0047), FailureKind::Other, L"Disk not ready"},
     {ErrorNumber(0x800A004B), FailureKind::Other, L"Path/File access error"},
     {ErrorNumber(0x800A004C), FailureKind::FolderMissing, L"Path not found"},
-    {2, FailureKind::FileNotFound, {}},                            // ERROR_FILE_NOT_FOUND
-    {3, FailureKind::FolderMissing, {}},                           // ERROR_PATH_NOT_FOUND
-    {5, FailureKind::AccessDenied, {}},                            // ERROR_ACCESS_DENIED (E_ACCESSDENIED)
-    {32, FailureKind::InUse, {}},                                  // ERROR_SHARING_VIOLATION
-    {33, FailureKind::InUse, {}},                                  // ERROR_LOCK_VIOLATION
-    {112, FailureKind::DiskFull, {}},                              // ERROR_DISK_FULL
+    {2, FailureKind::FileNotFound, {}},   // ERROR_FILE_NOT_FOUND
+    {3, FailureKind::FolderMissing, {}},  // ERROR_PATH_NOT_FOUND
+    {5, FailureKind::AccessDenied, {}},   // ERROR_ACCESS_DENIED (E_ACCESSDENIED)
+    {32, FailureKind::InUse, {}},         // ERROR_SHARING_VIOLATION
+    {33, FailureKind::InUse, {}},         // ERROR_LOCK_VIOLATION
+    {112, FailureKind::DiskFull, {}},     // ERROR_DISK_FULL
+    {kStoppedOnLink, FailureKind::LinkOnMedium, {}},
     {ErrorNumber(0x800401F3), FailureKind::ExcelCannotStart, {}},  // CO_E_CLASSSTRING: no such program identifier
     {ErrorNumber(0x80040154), FailureKind::ExcelCannotStart, {}},  // REGDB_E_CLASSNOTREG
     {ErrorNumber(0x80080005), FailureKind::ExcelCannotStart, {}},  // CO_E_SERVER_EXEC_FAILURE

@@ -18,6 +18,8 @@ inline constexpr std::int32_t kRetryLater = ErrorNumber(0x8001010A);    // RPC_E
 inline constexpr std::int32_t kNoAnswer = ErrorNumber(0x8001011F);  // RPC_E_TIMEOUT
 // What an automation server answers for a member it does not have.
 inline constexpr std::int32_t kUnknownName = ErrorNumber(0x80020006);  // DISP_E_UNKNOWNNAME
+// What the program gives a file it will not open through a link (ERROR_STOPPED_ON_SYMLINK).
+inline constexpr std::int32_t kStoppedOnLink = 681;
 // The scripting runtime's refusal, for a read-only file and, on Windows, for one in use.
 inline constexpr std::int32_t kPermissionDenied = ErrorNumber(0x800A0046);
 

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "core/excel_instance.h"
+#include "core/help_file_step.h"
 #include "core/product.h"
 
 namespace qh {
@@ -37,8 +38,10 @@ struct KindWords {
     const wchar_t* whatToDo;  // none where there is no clear next step
 };
 
-// The ExcelSilent words say how long Excel had.
+// The ExcelSilent words say how long Excel had, and the AdministratorStepUnfinished words how long
+// the administrator's copy.
 static_assert(kExcelAnswerTime == std::chrono::minutes(1), "the report says \"within a minute\"");
+static_assert(kAdministratorStepTime == std::chrono::minutes(5), "the report says \"within five minutes\"");
 
 KindWords WordsFor(FailureKind kind) {
     switch (kind) {
@@ -70,6 +73,12 @@ KindWords WordsFor(FailureKind kind) {
             return {L"The administrator's account cannot read the network share the {program} runs from.",
                     L"Copy the whole installation medium into a folder on this computer, then run the {program} "
                     L"from there."};
+        case FailureKind::AdministratorStepUnfinished:
+            return {
+                L"The {program} started again as an administrator had not ended within five minutes. It was "
+                L"left running: it may still be running, and may yet finish the help file's step.",
+                L"Wait until it has ended (Task Manager's Details tab shows it while it runs), then run the "
+                L"{program} again."};
         case FailureKind::DiskFull:
             return {L"The disk is full.", L"Make room on the disk, then run the {program} again."};
         case FailureKind::ExcelCannotStart:
@@ -92,6 +101,12 @@ KindWords WordsFor(FailureKind kind) {
                 L"was changed.",
                 L"Get the installation medium again. If you downloaded it, download it again and check it "
                 L"against the sums published beside it before you open it."};
+        case FailureKind::LinkOnMedium:
+            return {
+                L"The file on the installation medium is a link to another file (a symbolic link), which the "
+                L"{program} does not follow into the Windows folder.",
+                L"Get the installation medium again, or copy its files themselves into a folder of their own, "
+                L"then run the {program} from there."};
         case FailureKind::BrokenBuild:
             return {L"The installer is damaged: the sums of its files that it carries cannot be read.",
                     L"Get the installation medium again."};
@@ -109,6 +124,16 @@ std::wstring Filled(std::wstring text, const std::wstring& name, Program program
     replace(L"{name}", name);
     replace(L"{program}", std::wstring(ProgramNoun(program)));
     return text;
+}
+
+const wchar_t* WhyNoAdministrator(NoAdministrator why) {
+    switch (why) {
+        case NoAdministrator::NobodyToAsk:
+            return L"this run could ask nobody for one (it was quiet, or had no desktop that anyone sees).";
+        case NoAdministrator::Declined: return L"the request for an administrator was declined.";
+        case NoAdministrator::NotAllowed: return L"this computer's policy allows no request for an administrator.";
+    }
+    return L"";  // no value of the enumeration
 }
 
 std::wstring Heading(Program program) {
@@ -158,7 +183,8 @@ std::wstring WhereTheMachineStands(const RunRecord& record) {
 std::wstring Report(const Doing& doing, FailureKind kind, const std::wstring& aftermath, const std::wstring& support,
                     const RunRecord& record) {
     const KindWords words = WordsFor(kind);
-    std::wstring text = Heading(record.program) + L"\r\n" + WhatWasDone(doing, record.program) + L"\r\n" + words.why;
+    std::wstring text = Heading(record.program) + L"\r\n" + WhatWasDone(doing, record.program) + L"\r\n" +
+                        Filled(words.why, doing.name, record.program);
     if (!aftermath.empty()) text += L" " + aftermath;
     text += L"\r\n\r\n" + WhereTheMachineStands(record);
     if (words.whatToDo) text += L"\r\nWhat to do: " + Filled(words.whatToDo, doing.name, record.program) + L"\r\n";
@@ -183,20 +209,22 @@ std::wstring DescribeHelpFileLeft(const RunRecord& record) {
     const bool installing = record.program == Program::Installer;
     std::wstring text = std::wstring(kProductName) + (installing ? L"'s help file was not installed:\r\n    "
                                                                  : L"'s help file was not removed:\r\n    ");
-    text += record.helpFileLeft + L"\r\n\r\nOnly an administrator may change the Windows Help folder, and ";
-    text += record.administratorDeclined
-                ? L"the request for an administrator was declined."
-                : L"this run could ask nobody for one (it was quiet, or had no desktop that anyone sees).";
+    text += record.helpFileLeft + L"\r\n\r\nOnly an administrator may change the Windows Help folder, and " +
+            WhyNoAdministrator(record.whyLeft);
     if (installing) text += L" The add-in works without its help file.";
     text += L"\r\n";
     if (const auto& done = installing ? record.filesCopied : record.filesDeleted; !done.empty()) {
         text += installing ? L"\r\nThese files were installed:\r\n" : L"\r\nThese files were removed:\r\n";
         for (const auto& file : done) text += L"    " + file + L"\r\n";
     }
-    return text + L"\r\nWhat to do: to " + (installing ? L"add" : L"remove") +
-           L" the help file, an administrator runs the " + std::wstring(ProgramNoun(record.program)) +
-           L" once (right-click it, Run as administrator), or it is deployed in the system context, which " +
-           (installing ? L"installs" : L"removes") + L" the help file alone.\r\n";
+    // Where policy allows no request, a "Run as administrator" from this desktop is refused too.
+    const bool fromThisDesktop = record.whyLeft != NoAdministrator::NotAllowed;
+    return text + L"\r\nWhat to do: to " + (installing ? L"add" : L"remove") + L" the help file, an administrator " +
+           (fromThisDesktop ? L"" : L"signed in to Windows with their own account ") + L"runs the " +
+           std::wstring(ProgramNoun(record.program)) +
+           (fromThisDesktop ? L" once (right-click it, Run as administrator)" : L" once") +
+           L", or it is deployed in the system context, which " + (installing ? L"installs" : L"removes") +
+           L" the help file alone.\r\n";
 }
 
 }  // namespace qh

@@ -10,13 +10,20 @@
 
 namespace qh {
 
+// Why no administrator did the help file's step.
+enum class NoAdministrator {
+    NobodyToAsk,  // the run was quiet, or had no desktop that anyone sees
+    Declined,     // the request for an administrator was declined
+    NotAllowed,   // this computer's policy allows no request: User Account Control off, or standard users denied
+};
+
 struct RunRecord {
     Program program = Program::Installer;
     std::vector<std::wstring> foldersCreated;  // folders made for the files, outermost first
     std::vector<std::wstring> filesCopied;     // installed files in place, in the order they were copied
     std::vector<std::wstring> filesDeleted;    // installed files removed, in the order they were deleted
     std::wstring helpFileLeft;                 // the help file no administrator installed or removed
-    bool administratorDeclined = false;        // the request for an administrator was declined
+    NoAdministrator whyLeft = NoAdministrator::NobodyToAsk;
 };
 
 std::wstring DescribeFailure(const SetupError& failure, const RunRecord& record);

@@ -2,12 +2,20 @@
 
 namespace qh {
 
-void InstallFile(FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& record, RunLog& log) {
-    fileSystem.CopyFile(copy);
-    // Recorded before it is made the kit's own: a failure there leaves the copy in place.
+namespace {
+
+// Recorded before it is made the kit's own: a failure there leaves the copy in place.
+void MakeInstalled(FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& record, RunLog& log) {
     record.filesCopied.push_back(copy.installedFile);
     fileSystem.MakeInstalled(copy);
     log.Step(L"Copied " + copy.source + L" to " + copy.installedFile);
+}
+
+}  // namespace
+
+void InstallFile(FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& record, RunLog& log) {
+    fileSystem.CopyFile(copy);
+    MakeInstalled(fileSystem, copy, record, log);
 }
 
 void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& installedFile, RunRecord& record,
@@ -23,8 +31,13 @@ void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& insta
 
 HelpFileStep InstallHelpFile(Platform& platform, FileSystemObject& fileSystem, const CopyStep& copy,
                              RunRecord& record) {
-    const HelpFileStep step = DoHelpFileStep(platform, Form::Copying, copy.installedFile, record,
-                                             [&] { InstallFile(fileSystem, copy, record, platform.log); });
+    // Held from before the step: a medium this account may not read is not the Help folder's
+    // refusal, and the administrator's copy opens it too, for reading alone.
+    const std::unique_ptr<HeldSource> source = fileSystem.HoldSource(copy);
+    const HelpFileStep step = DoHelpFileStep(platform, Form::Copying, copy.installedFile, record, [&] {
+        fileSystem.CopyHeld(*source, copy, platform.log);
+        MakeInstalled(fileSystem, copy, record, platform.log);
+    });
     if (step == HelpFileStep::DoneByAdministrator) {
         record.filesCopied.push_back(copy.installedFile);
         platform.log.Step(L"Copied " + copy.source + L" to " + copy.installedFile + L", as an administrator");

@@ -19,8 +19,10 @@ void RemoveInstalledFile(FileSystemObject& fileSystem, const std::wstring& insta
                          RunLog& log);
 
 // The help file's copy and its removal, which Windows may refuse this account: done then by the
-// program started again as an administrator, or left to one (DoHelpFileStep). The removal asks for
-// an administrator only when the help file is there.
+// program started again as an administrator, or left to one (DoHelpFileStep). The copy goes into a
+// folder every user reads, made by an administrator's process or another account's run from a
+// medium a user may change: it is made from one opening of its source (FileSystemObject::CopyHeld).
+// The removal asks for an administrator only when the help file is there.
 HelpFileStep InstallHelpFile(Platform& platform, FileSystemObject& fileSystem, const CopyStep& copy, RunRecord& record);
 HelpFileStep RemoveHelpFile(Platform& platform, FileSystemObject& fileSystem, const std::wstring& installedFile,
                             RunRecord& record);

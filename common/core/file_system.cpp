@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/medium_check.h"
 #include "core/setup_error.h"
 #include "core/text.h"
 
@@ -50,6 +51,39 @@ void FileSystemObject::CopyFile(const CopyStep& copy) {
         // A missing target folder is "path not found": this is the source.
         if (failure.Kind() == FailureKind::FileNotFound) failure.SetKind(MissingSourceKind(files_, copy.source));
         Explain(failure, copy.installedFile);
+        throw;
+    }
+}
+
+std::unique_ptr<HeldSource> FileSystemObject::HoldSource(const CopyStep& copy) {
+    try {
+        return files_.HoldSource(copy.source);
+    } catch (SetupError& failure) {
+        failure.SetDoing({copy.activity, FileNameOf(copy.source), {L"from " + copy.source, L"to " + copy.destination}});
+        if (failure.Kind() == FailureKind::FileNotFound) failure.SetKind(MissingSourceKind(files_, copy.source));
+        throw;
+    }
+}
+
+void FileSystemObject::CopyHeld(HeldSource& source, const CopyStep& copy, RunLog& log) {
+    const std::wstring name = FileNameOf(copy.source);
+    const std::optional<std::string> carried = CarriedSumOf(files_, name);
+    bool replacing = false;
+    try {
+        const std::string found = source.CopyBeside(copy.installedFile);
+        if (carried) RequireCarriedSum(copy.source, found, *carried, log);
+        replacing = true;
+        // Windows will not replace a read-only file; an install means to replace it.
+        files_.ClearAttributes(copy.installedFile, kReadOnlyAttribute | kHiddenAttribute);
+        source.PutInPlace();
+    } catch (SetupError& failure) {
+        if (failure.Kind() == FailureKind::MediumChanged) {
+            failure.SetDoing({Activity::CheckingMedium, name, {copy.source}});
+        } else {
+            failure.SetDoing({copy.activity, name, {L"from " + copy.source, L"to " + copy.destination}});
+            // A file beside it refused is the folder's refusal, whatever the one in place is.
+            if (replacing) Explain(failure, copy.installedFile);
+        }
         throw;
     }
 }

@@ -3,12 +3,14 @@
 // A failure of one of its calls says what the program was doing and, where that tells more than
 // the error number does (a file not on the medium, a read-only file), what kind of failure it was.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/automation.h"
 #include "core/file_details.h"
 #include "core/file_set.h"
+#include "core/run_log.h"
 #include "core/setup_error.h"
 
 namespace qh {
@@ -25,6 +27,13 @@ public:
     // CopyFile(source, destination, True): overwrites an existing copy, even a read-only or
     // hidden one.
     void CopyFile(const CopyStep& copy);
+    // The copy's source opened once (FileDetails::HoldSource), for CopyHeld.
+    std::unique_ptr<HeldSource> HoldSource(const CopyStep& copy);
+    // The same copy, from that one opening: the bytes read are written beside the target and, in a
+    // build that carries sums, checked against the build's sum before they are put in its place, so
+    // that a file changed since any earlier check is never copied. `log` gets both sums of a file
+    // that differs.
+    void CopyHeld(HeldSource& source, const CopyStep& copy, RunLog& log);
     // Makes the copy a fresh file of the kit's own: without the download mark and the Read-only
     // and Hidden attributes it may have brought along from the medium.
     void MakeInstalled(const CopyStep& copy);

@@ -43,17 +43,33 @@ std::optional<std::array<std::string, 3>> ParseCarriedSums(std::string_view text
 
 bool ChecksItsFiles(FileDetails& files) { return files.CarriedSums().has_value(); }
 
-void CheckMedium(FileDetails& files, RunLog& log, std::span<const std::wstring_view> names) {
+std::optional<std::string> CarriedSumOf(FileDetails& files, std::wstring_view name) {
     const std::optional<std::string> carried = files.CarriedSums();
-    if (!carried) return;
+    if (!carried) return std::nullopt;
     const auto sums = ParseCarriedSums(*carried);
     if (!sums) {
         SetupError broken(L"The installer's own sums", {}, 0, L"Not three SHA-256 sums of the add-in's files");
         broken.SetKind(FailureKind::BrokenBuild);
         throw broken;
     }
+    return (
+        *sums)[static_cast<std::size_t>(std::find(kAddInFiles.begin(), kAddInFiles.end(), name) - kAddInFiles.begin())];
+}
+
+void RequireCarriedSum(const std::wstring& file, const std::string& found, const std::string& carried, RunLog& log) {
+    if (found == carried) return;
+    log.Step(FileNameOf(file) + L" is not the file this installer was made with: its SHA-256 is " + Widened(found) +
+             L", the installer's " + Widened(carried));
+    SetupError changed(L"SHA-256", file, 0, L"The file's sum differs from the installer's");
+    changed.SetKind(FailureKind::MediumChanged);
+    throw changed;
+}
+
+void CheckMedium(FileDetails& files, RunLog& log, std::span<const std::wstring_view> names) {
+    if (!files.CarriedSums()) return;
     const std::wstring folder = NormaliseFolderPath(files.ProgramFolder());
     for (const std::wstring_view name : names) {
+        const std::optional<std::string> carried = CarriedSumOf(files, name);
         const std::wstring file = folder + L"\\" + std::wstring(name);
         DoStep({Activity::CheckingMedium, std::wstring(name), {file}}, [&] {
             std::string found;
@@ -65,14 +81,7 @@ void CheckMedium(FileDetails& files, RunLog& log, std::span<const std::wstring_v
                 if (unread.Kind() == FailureKind::FileNotFound) unread.SetKind(MissingSourceKind(files, file));
                 throw;
             }
-            const std::string& expected = (*sums)[static_cast<std::size_t>(
-                std::find(kAddInFiles.begin(), kAddInFiles.end(), name) - kAddInFiles.begin())];
-            if (found == expected) return;
-            log.Step(std::wstring(name) + L" is not the file this installer was made with: its SHA-256 is " +
-                     Widened(found) + L", the installer's " + Widened(expected));
-            SetupError changed(L"SHA-256", file, 0, L"The file's sum differs from the installer's");
-            changed.SetKind(FailureKind::MediumChanged);
-            throw changed;
+            RequireCarriedSum(file, found, *carried, log);
         });
     }
     log.Step(L"The installation medium's files are the ones this installer was made with");

@@ -23,6 +23,14 @@ std::optional<std::array<std::string, 3>> ParseCarriedSums(std::string_view text
 // Whether this build carries sums to check its files against.
 bool ChecksItsFiles(FileDetails& files);
 
+// The sum the build carries for the add-in file `name`; none in a build without sums. Sums that
+// cannot be read are a BrokenBuild.
+std::optional<std::string> CarriedSumOf(FileDetails& files, std::wstring_view name);
+
+// Refuses `file`, the add-in file `name`, whose bytes have the SHA-256 `found`, unless that is the
+// `carried` one: a SetupError of kind MediumChanged, the log given both sums.
+void RequireCarriedSum(const std::wstring& file, const std::string& found, const std::string& carried, RunLog& log);
+
 // Checks the named add-in files beside the program against the sums the build carries; a build
 // without sums checks nothing. A file that differs is a SetupError of kind MediumChanged (the log
 // gets both sums); one that is missing is reported as its copy would be; sums that cannot be read

@@ -28,6 +28,9 @@ struct Platform {
     // The Excel this run started, once let go, until it has ended.
     ClosingExcel& closingExcel;
     Elevation& elevation;
+    // Where the request for an administrator waits for the prompt's answer, so that the windows
+    // go on painting meanwhile.
+    CallThread& promptCalls;
 };
 
 }  // namespace qh

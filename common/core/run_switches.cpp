@@ -31,7 +31,7 @@ std::vector<std::wstring> ArgumentsOf(std::wstring_view commandLine) {
     return words;
 }
 
-RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments, bool elevated) {
+RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments) {
     RunSwitches switches;
     for (auto it = arguments.begin(); it != arguments.end(); ++it) {
         const std::wstring& argument = *it;
@@ -43,8 +43,7 @@ RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments, bool eleva
             switches.logFile = *++it;
         } else if (isSwitch && name == L"?") {
             switches.help = true;
-        } else if (isSwitch && SameIgnoringCase(name, kHelpFileStepSwitch.substr(1)) && arguments.size() == 1 &&
-                   elevated) {
+        } else if (isSwitch && SameIgnoringCase(name, kHelpFileStepSwitch.substr(1)) && arguments.size() == 1) {
             switches.helpFileStep = true;
         } else if (switches.unknown.empty()) {
             switches.unknown = argument;

@@ -20,9 +20,8 @@ struct RunSwitches {
 // quotes holding blanks together (the quotes themselves dropped).
 std::vector<std::wstring> ArgumentsOf(std::wstring_view commandLine);
 
-// `elevated`: whether the process has an administrator's full token. The help file's switch counts
-// only there, and only alone; anywhere else it is an unknown argument.
-RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments, bool elevated);
+// The help file's switch counts only alone; beside anything else it is an unknown argument.
+RunSwitches ParseSwitches(const std::vector<std::wstring>& arguments);
 
 // What "/?" shows: the switches and the exit codes, then `note` (what this program checks); an
 // unknown argument is named first.

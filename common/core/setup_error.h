@@ -47,7 +47,9 @@ enum class FailureKind {
     AccessDenied,
     HelpFolderDeniedToAdministrator,  // the Windows Help folder refused a process with an administrator's full token
     ShareUnreadableToAdministrator,   // the administrator's account cannot read the medium's share
+    AdministratorStepUnfinished,      // the program started as an administrator had not ended in time
     MediumChanged,                    // a file on the medium is not the one the installer was made with
+    LinkOnMedium,                     // a link in the place of a file on the medium
     BrokenBuild,                      // the sums the installer carries cannot be read
     DiskFull,
     ExcelCannotStart,

@@ -153,7 +153,8 @@ struct Services {
           quietForms(runtime),
           forms(quiet ? static_cast<FormsRuntime&>(quietForms) : runtime),
           elevation([this](Form form) { return runtime.WindowOf(form); }),
-          platform{windows, objects, forms, excelCalls, processes, files, log, accounts, closingExcel, elevation} {}
+          platform{windows, objects,  forms,        excelCalls, processes,  files,
+                   log,     accounts, closingExcel, elevation,  promptCalls} {}
 
     win32::ComApartment apartment;
     forms::Win32Forms runtime;
@@ -167,6 +168,7 @@ struct Services {
     win32::Win32Accounts accounts;
     ClosingExcel closingExcel;
     win32::Win32Elevation elevation;
+    win32::Win32CallThread promptCalls;
     Platform platform;
 };
 
@@ -259,7 +261,7 @@ ExitCode Run(HINSTANCE instance, const SetupProgram& program, const RunSwitches&
 
 int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
     const std::vector<std::wstring> arguments = ArgumentsOf(::GetCommandLineW());
-    const RunSwitches switches = ParseSwitches(arguments, win32::IsElevated());
+    const RunSwitches switches = ParseSwitches(arguments);
     // Whether this installer checks its files: a release build, made with the add-in's files, does.
     std::wstring checks;
     if (program.program == Program::Installer) {
@@ -274,7 +276,10 @@ int RunSetupProgram(HINSTANCE instance, const SetupProgram& program) {
             ShowMessage(SwitchesHelp(switches.unknown, checks), nullptr, MB_ICONINFORMATION);
         return static_cast<int>(switches.unknown.empty() ? ExitCode::Completed : ExitCode::UnknownArgument);
     }
-    if (switches.helpFileStep) return static_cast<int>(RunHelpFileStep(instance, program));
+    if (switches.helpFileStep) {
+        return static_cast<int>(
+            StartedHelpFileStep(win32::IsElevated(), [&] { return RunHelpFileStep(instance, program); }));
+    }
     const OneRunAtATime run;
     NoRunLog noLog;
     std::unique_ptr<FileRunLog> fileLog;

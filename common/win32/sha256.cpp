@@ -39,32 +39,43 @@ Sha256::~Sha256() {
     if (algorithm_) closeAlgorithm_(algorithm_, 0);
 }
 
-std::string Sha256::OfFile(const std::wstring& file) {
-    const UniqueFileHandle opened(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!opened) ThrowLastError(L"CreateFileW", file);
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    ThrowIfFailedStatus(createHash_(algorithm_, &hash, nullptr, 0, nullptr, 0, 0), L"BCryptCreateHash");
-    struct HashCloser {
-        Sha256& owner;
-        BCRYPT_HASH_HANDLE hash;
-        ~HashCloser() { owner.destroyHash_(hash); }
-    } closer{*this, hash};
-    std::vector<UCHAR> buffer(kReadSize);
-    for (;;) {
-        DWORD read = 0;
-        if (!::ReadFile(opened.get(), buffer.data(), kReadSize, &read, nullptr)) ThrowLastError(L"ReadFile", file);
-        if (read == 0) break;
-        ThrowIfFailedStatus(hashData_(hash, buffer.data(), read, 0), L"BCryptHashData", file);
-    }
+Sha256::Sum::Sum(Sha256& algorithm) : algorithm_(algorithm) {
+    ThrowIfFailedStatus(algorithm_.createHash_(algorithm_.algorithm_, &hash_, nullptr, 0, nullptr, 0, 0),
+                        L"BCryptCreateHash");
+}
+
+Sha256::Sum::~Sum() {
+    if (hash_) algorithm_.destroyHash_(hash_);
+}
+
+void Sha256::Sum::Add(UCHAR* bytes, DWORD size, std::wstring_view of) {
+    ThrowIfFailedStatus(algorithm_.hashData_(hash_, bytes, size, 0), L"BCryptHashData", of);
+}
+
+std::string Sha256::Sum::Finish(std::wstring_view of) {
     UCHAR sum[kSumBytes]{};
-    ThrowIfFailedStatus(finishHash_(hash, sum, kSumBytes, 0), L"BCryptFinishHash", file);
+    ThrowIfFailedStatus(algorithm_.finishHash_(hash_, sum, kSumBytes, 0), L"BCryptFinishHash", of);
     std::string hex;
     for (const UCHAR byte : sum) {
         hex += "0123456789abcdef"[byte >> 4];
         hex += "0123456789abcdef"[byte & 0xF];
     }
     return hex;
+}
+
+std::string Sha256::OfFile(const std::wstring& file) {
+    const UniqueFileHandle opened(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!opened) ThrowLastError(L"CreateFileW", file);
+    Sum sum(*this);
+    std::vector<UCHAR> buffer(kReadSize);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(opened.get(), buffer.data(), kReadSize, &read, nullptr)) ThrowLastError(L"ReadFile", file);
+        if (read == 0) break;
+        sum.Add(buffer.data(), read, file);
+    }
+    return sum.Finish(file);
 }
 
 }  // namespace qh::win32

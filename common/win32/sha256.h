@@ -17,6 +17,23 @@ public:
     Sha256& operator=(const Sha256&) = delete;
     ~Sha256();
 
+    // One sum, of bytes given piece by piece.
+    class Sum {
+    public:
+        explicit Sum(Sha256& algorithm);
+        Sum(const Sum&) = delete;
+        Sum& operator=(const Sum&) = delete;
+        ~Sum();
+        // `of`, what the bytes are of, names them in a failure.
+        void Add(UCHAR* bytes, DWORD size, std::wstring_view of);
+        // In lower-case hex; once.
+        std::string Finish(std::wstring_view of);
+
+    private:
+        Sha256& algorithm_;
+        BCRYPT_HASH_HANDLE hash_ = nullptr;
+    };
+
     // The file's sum in lower-case hex; a file that cannot be read is a SetupError.
     std::string OfFile(const std::wstring& file);
 

@@ -7,6 +7,7 @@
 
 #include "core/paths.h"
 #include "win32/addin_sums_resource.h"
+#include "win32/held_source.h"
 #include "win32/running_program.h"
 #include "win32/sha256.h"
 #include "win32/system_library.h"
@@ -20,6 +21,9 @@ namespace {
 bool IsAbsent(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
+
+// The longest path Windows takes, in characters.
+constexpr std::size_t kLongestPath = 32767;
 
 [[noreturn]] void ThrowError(DWORD error, std::wstring_view operation, std::wstring_view argument) {
     ::SetLastError(error);
@@ -104,6 +108,11 @@ std::string Win32FileDetails::Sha256Of(const std::wstring& file) {
     return sha256_->OfFile(file);
 }
 
+std::unique_ptr<HeldSource> Win32FileDetails::HoldSource(const std::wstring& file) {
+    if (!sha256_) sha256_ = std::make_unique<Sha256>();
+    return HoldFile(file, *sha256_);
+}
+
 std::wstring Win32FileDetails::NetworkPathOf(const std::wstring& drive) noexcept {
     try {
         if (::GetDriveTypeW((drive + L"\\").c_str()) != DRIVE_REMOTE) return {};
@@ -114,6 +123,28 @@ std::wstring Win32FileDetails::NetworkPathOf(const std::wstring& drive) noexcept
         if (connectionOf(drive.c_str(), share.data(), &length) != NO_ERROR) return {};
         share.resize(::wcsnlen(share.c_str(), share.size()));
         return share;
+    } catch (...) {
+        return {};
+    }
+}
+
+std::wstring Win32FileDetails::SubstitutedPathOf(const std::wstring& drive) noexcept {
+    try {
+        // The drive's device names, one after the other, the current one first.
+        std::wstring devices(MAX_PATH, L'\0');
+        DWORD length = 0;
+        while ((length = ::QueryDosDeviceW(drive.c_str(), devices.data(), static_cast<DWORD>(devices.size()))) == 0) {
+            if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || devices.size() >= kLongestPath) return {};
+            devices.resize(devices.size() * 2);
+        }
+        const std::wstring device(devices.c_str(), ::wcsnlen(devices.c_str(), length));
+        // A disk's device is a volume ("\Device\HarddiskVolume3"), a mapped drive's its
+        // redirector's; a subst drive's is the folder it stands for, in the form "\??\C:\Media".
+        constexpr std::wstring_view kFolder = L"\\??\\";
+        constexpr std::wstring_view kShareFolder = L"\\??\\UNC\\";
+        if (device.starts_with(kShareFolder)) return L"\\\\" + device.substr(kShareFolder.size());
+        if (device.starts_with(kFolder)) return device.substr(kFolder.size());
+        return {};
     } catch (...) {
         return {};
     }

@@ -19,9 +19,12 @@ public:
     std::wstring ProgramFile() override;
     // Through mpr.dll, no Known DLL, loaded from the system folder when a drive is asked about.
     std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
+    // Through QueryDosDevice.
+    std::wstring SubstitutedPathOf(const std::wstring& drive) noexcept override;
     // From the running program's own resources.
     std::optional<std::string> CarriedSums() override;
     std::string Sha256Of(const std::wstring& file) override;
+    std::unique_ptr<HeldSource> HoldSource(const std::wstring& file) override;
 
 private:
     std::unique_ptr<class Sha256> sha256_;  // made for the first file

@@ -91,8 +91,9 @@ std::vector<double> TimeExcel(int runs, const std::wstring& journal, std::vector
     qh::win32::Win32Accounts accounts;
     qh::ClosingExcel closingExcel;
     qh::win32::Win32Elevation elevation([&forms](qh::Form form) { return forms.WindowOf(form); });
-    qh::Platform platform{windows, objects, forms,    excelCalls,   processes,
-                          files,   log,     accounts, closingExcel, elevation};
+    qh::win32::Win32CallThread promptCalls;
+    qh::Platform platform{windows, objects,  forms,        excelCalls, processes,  files,
+                          log,     accounts, closingExcel, elevation,  promptCalls};
     std::vector<double> roundTrips;
     for (int run = 0; run < runs; ++run) {
         WaitUntilQuiet(journal);

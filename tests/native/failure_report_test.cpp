@@ -71,6 +71,12 @@ TEST(FailureReport, SaysWhatWasBeingDoneWhyWhatToDoAndTheErrorInThatOrder) {
          Program::Installer,
          {L"The disk is full", L"Make room on the disk"}},
         {0,
+         FailureKind::AdministratorStepUnfinished,
+         {Activity::RemovingFile, L"QuenzoHalvorn.chm", {}},
+         Program::Uninstaller,
+         {L"Removing QuenzoHalvorn.chm", L"not ended within five minutes", L"may still be running, and may yet finish",
+          L"Wait until it has ended", L"run the uninstaller again"}},
+        {0,
          FailureKind::NoFolder,
          {Activity::FindingWindowsFolder, {}, {}},
          Program::Installer,
@@ -97,6 +103,7 @@ TEST(FailureReport, SaysWhatWasBeingDoneWhyWhatToDoAndTheErrorInThatOrder) {
                                               << testing::PrintToString(text);
             if (at != std::wstring::npos) from = at + phrase.size();
         }
+        EXPECT_FALSE(Contains(text, L"{")) << "a field left unfilled in " << testing::PrintToString(text);
         EXPECT_EQ(Contains(text, L"run the installer"),
                   c.program == Program::Installer && c.kind != FailureKind::Other &&
                       c.kind != FailureKind::FolderMissing && c.kind != FailureKind::NoFolder);

@@ -4,6 +4,7 @@
 
 #include "core/excel_instance.h"
 #include "core/file_set.h"
+#include "core/help_file_step.h"
 #include "core/setup_error.h"
 
 namespace qh::fake {
@@ -85,12 +86,66 @@ std::string ShippedSums() {
     return text;
 }
 
-std::string FakePlatform::Sha256Of(const std::wstring& file) {
-    journal.Record(L"Sha256 " + file);
+std::string FakePlatform::ReadSumOf(const std::wstring& file) {
     if (state_.missingSources.count(file) == 1) throw SetupError(L"CreateFileW", file, 2, L"File not found");
     if (state_.unreadableFiles.count(file) == 1) throw SetupError(L"CreateFileW", file, 5, L"Access is denied.");
+    const bool swapped = state_.swappedOnceRead.count(file) == 1 && readings_[file]++ > 0;
     const std::string shipped = ShippedSumOf(FileNameOf(file));
-    return state_.changedFiles.count(file) == 1 ? std::string(shipped.rbegin(), shipped.rend()) : shipped;
+    return state_.changedFiles.count(file) == 1 || swapped ? std::string(shipped.rbegin(), shipped.rend()) : shipped;
+}
+
+std::string FakePlatform::Sha256Of(const std::wstring& file) {
+    journal.Record(L"Sha256 " + file);
+    return ReadSumOf(file);
+}
+
+std::optional<std::int32_t> FakePlatform::RefusalOfNewFile(const std::wstring& file) {
+    if (state_.missingFolders.count(ParentFolder(file)) == 1) return 3;  // path not found
+    const bool inHelp = ParentFolder(file) == state_.windowsPath + L"\\Help";
+    if (inHelp && (state_.helpFolder == HelpFolder::Locked ||
+                   (state_.helpFolder == HelpFolder::AdministratorsOnly && !state_.elevated)))
+        return 5;  // access denied
+    return std::nullopt;
+}
+
+namespace {
+
+// The bytes it was opened with are the ones every copy from it is written from.
+class FakeHeldSource : public HeldSource {
+public:
+    FakeHeldSource(FakePlatform& platform, std::string sum) : platform_(platform), sum_(std::move(sum)) {}
+    std::string CopyBeside(const std::wstring& installedFile) override {
+        platform_.journal.Record(L"CopyBeside " + installedFile);
+        if (const auto refused = platform_.RefusalOfNewFile(installedFile))
+            throw SetupError(L"CreateFileW", installedFile, *refused, L"Refused");
+        installedFile_ = installedFile;
+        return sum_;
+    }
+    void PutInPlace() override {
+        platform_.journal.Record(L"PutInPlace " + installedFile_);
+        MachineState& state = platform_.state();
+        // Rename and Hard Link Processing, FILE_RENAME_INFORMATION (learn.microsoft.com): a rename
+        // replaces no read-only file, nor, without POSIX semantics, an open one (Wine 8 refuses the
+        // open one and replaces the read-only one, measured).
+        if (state.filesInUse.count(installedFile_) == 1 || (state.attributes[installedFile_] & kReadOnlyAttribute)) {
+            throw SetupError(L"SetFileInformationByHandle FileRenameInfo", installedFile_, 5, L"Access is denied.");
+        }
+        state.existingFiles.insert(installedFile_);
+        state.installedSums[installedFile_] = sum_;
+    }
+
+private:
+    FakePlatform& platform_;
+    std::string sum_;
+    std::wstring installedFile_;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldSource> FakePlatform::HoldSource(const std::wstring& file) {
+    journal.Record(L"HoldSource " + file);
+    if (state_.linkedFiles.count(file) == 1) throw SetupError(L"CreateFileW", file, kStoppedOnLink, L"A link");
+    return std::make_unique<FakeHeldSource>(*this, ReadSumOf(file));
 }
 
 std::vector<WindowShown> FakePlatform::TopLevelWindows(std::string_view className) {
@@ -173,13 +228,14 @@ namespace {
 
 class FakeElevatedRun : public ElevatedRun {
 public:
-    FakeElevatedRun(Journal& journal, std::uint32_t exitCode) : journal_(journal), exitCode_(exitCode) {}
+    FakeElevatedRun(Journal& journal, std::chrono::milliseconds endsAt, std::uint32_t exitCode)
+        : journal_(journal), endsAt_(endsAt), exitCode_(exitCode) {}
     bool HasEnded() noexcept override { return journal_.clock >= endsAt_; }
     std::uint32_t ExitCode() override { return exitCode_; }
 
 private:
     Journal& journal_;
-    std::chrono::milliseconds endsAt_ = journal_.clock + 500ms;
+    std::chrono::milliseconds endsAt_;
     std::uint32_t exitCode_;
 };
 
@@ -187,11 +243,28 @@ private:
 
 std::unique_ptr<ElevatedRun> FakePlatform::StartHelpFileStep(const std::wstring& program, Form owner) {
     journal.Record(L"StartHelpFileStep " + program + L" owner " + NameOf(owner));
+    // User Account Control settings and configuration (learn.microsoft.com): off, "runas" starts
+    // the program with its caller's own token; a standard user's request that policy denies fails
+    // at once with access denied, and nobody sees a prompt.
+    const bool uacOff = SystemPolicy(kPolicyUacOn) == 0u || state_.startsUnelevated;
+    if (!uacOff && !state_.limitedToken && SystemPolicy(kPolicyStandardUsersPrompt) == 0u) {
+        throw SetupError(L"ShellExecuteExW", program, 5, L"Access is denied.");
+    }
     if (state_.administratorNotStarted) {
         throw SetupError(L"ShellExecuteExW", program, *state_.administratorNotStarted, L"Not started");
     }
+    if (uacOff) return std::make_unique<FakeElevatedRun>(journal, journal.clock + 50ms, StartedHelpFileStep(false, {}));
+    // ShellExecuteEx returns once the prompt is answered.
+    const auto answered = journal.clock + state_.promptAnsweredIn;
+    if (onCallThread_) {
+        returnsAt_ = answered;
+    } else {
+        journal.clock = answered;
+    }
     if (state_.administratorDeclines) return nullptr;
-    return std::make_unique<FakeElevatedRun>(journal, state_.administratorExitCode);
+    // The copy runs the program's own start for the step.
+    return std::make_unique<FakeElevatedRun>(journal, answered + state_.administratorRunsFor,
+                                             StartedHelpFileStep(true, [&] { return state_.administratorExitCode; }));
 }
 
 std::wstring FakePlatform::LongPath(const std::wstring& path) noexcept {
@@ -222,7 +295,9 @@ Ending FakePlatform::EndIfHidden(FakeProcess& process) noexcept {
 void FakePlatform::Start(std::function<void()> call) {
     if (silentCall_) throw std::logic_error("a call was started while another one was in progress");
     callInProgress_ = std::move(call);
+    onCallThread_ = true;
     callInProgress_();
+    onCallThread_ = false;
     // A call that never came back keeps what it holds.
     if (!silentCall_) callInProgress_ = nullptr;
 }
@@ -296,9 +371,7 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     missing.erase(path);
                 }
                 const auto helpFolderRefuses = [&](const std::wstring& file) {
-                    const bool inHelp = ParentFolder(file) == state_.windowsPath + L"\\Help";
-                    return inHelp && (state_.helpFolder == HelpFolder::Locked ||
-                                      (state_.helpFolder == HelpFolder::AdministratorsOnly && !state_.elevated));
+                    return missing.count(ParentFolder(file)) == 0 && RefusalOfNewFile(file).has_value();
                 };
                 if (member == L"DeleteFile") {
                     // DeleteFile, Remarks: a read-only file is not deleted.
@@ -323,6 +396,7 @@ AutomationPtr FakePlatform::CreateObject(std::wstring_view programId) {
                     // CopyFileEx, Remarks: the copy takes the source's attributes and named streams
                     // along (Wine's takes no stream).
                     state_.existingFiles.insert(target);
+                    state_.installedSums[target] = ReadSumOf(path);
                     state_.attributes[target] = state_.attributes[path];
                     if (state_.markedFiles.count(path) == 1) state_.markedFiles.insert(target);
                 }
@@ -371,7 +445,9 @@ FormsRuntime::Clock::time_point FakePlatform::Now() { return Clock::time_point(j
 
 void FakePlatform::PumpEventsUntil(Clock::time_point deadline) {
     ++pumpCalls;
-    const auto until = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.time_since_epoch());
+    auto until = std::chrono::duration_cast<std::chrono::milliseconds>(deadline.time_since_epoch());
+    // A call's return wakes the pump, as the call thread's message does.
+    if (returnsAt_ > journal.clock) until = std::min(until, returnsAt_);
     // Wakes for the next event before the deadline, or sleeps to the deadline.
     if (!pendingEvents.empty() && pendingEvents.front() < until) {
         journal.clock = std::max(journal.clock, pendingEvents.front());

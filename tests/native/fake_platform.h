@@ -66,6 +66,7 @@ struct MachineState {
     std::wstring windowsPath = L"C:\\Windows";
     std::wstring programFolder = L"E:\\Setup";
     std::map<std::wstring, std::wstring> mappedDrives{};  // "Z:" and its network path
+    std::map<std::wstring, std::wstring> substDrives{};   // "S:" and the folder it stands for
     std::set<std::wstring> existingFiles{};
     std::set<std::wstring> missingFolders{};             // every other folder exists
     std::map<std::wstring, std::uint32_t> attributes{};  // of files that have any; a copy takes its source's
@@ -99,10 +100,25 @@ struct MachineState {
     std::optional<std::chrono::milliseconds> excelEndsAfterRelease = 300ms;
     std::deque<FakeProcess> otherExcels{};  // other programs' and the user's; read as the fake is made
     std::optional<std::chrono::milliseconds> windowFailsAt{};  // a window procedure fails then
+
+    // The request for an administrator: an administrator's filtered token; the system policies set
+    // (EnableLUA and the like); "runas" giving the caller's own token whatever EnableLUA reads (it
+    // changed since the last restart); how long the prompt is up and the elevated copy runs.
+    bool limitedToken = false;
+    std::map<std::wstring, std::uint32_t> systemPolicies{};
+    bool startsUnelevated = false;
+    std::chrono::milliseconds promptAnsweredIn = 2s;
+    std::chrono::milliseconds administratorRunsFor = 500ms;
+
+    // A racer at the medium: a file as shipped at its first reading and changed for every later
+    // one; a symbolic link in a file's place. And what each installed copy was written from.
+    std::set<std::wstring> swappedOnceRead{};
+    std::set<std::wstring> linkedFiles{};
+    std::map<std::wstring, std::string> installedSums{};
 };
 
 // Calls "on the call thread" run at once, inside Start; a silent one has not returned until its
-// Excel is ended.
+// Excel is ended, and the start as an administrator returns once its prompt is answered.
 class FakePlatform : public WindowLookup,
                      public AutomationFactory,
                      public FormsRuntime,
@@ -116,7 +132,7 @@ public:
     explicit FakePlatform(MachineState state) : state_(std::move(state)), excels_(state_.otherExcels) {}
 
     Platform platform() {
-        return Platform{*this, *this, *this, *this, *this, *this, *this, *this, closingExcel, *this};
+        return Platform{*this, *this, *this, *this, *this, *this, *this, *this, closingExcel, *this, *this};
     }
     ClosingExcel closingExcel;
     std::vector<std::wstring> logLines;
@@ -142,7 +158,7 @@ public:
     void End() override;
     // CallThread
     void Start(std::function<void()> call) override;
-    bool Returned() override { return !silentCall_; }
+    bool Returned() override { return !silentCall_ && journal.clock >= returnsAt_; }
     // Processes: Excel's program, ended ones journalled as "End process <id>"
     std::wstring ServerProgramOf(std::wstring_view programId) override;
     ProcessSnapshot Running(std::wstring_view programFileName) override;
@@ -161,13 +177,29 @@ public:
     std::optional<std::string> CarriedSums() override { return state_.carriedSums; }
     // "Sha256 <file>"
     std::string Sha256Of(const std::wstring& file) override;
+    // "HoldSource <file>", then "CopyBeside <installed file>", "PutInPlace <installed file>"
+    std::unique_ptr<HeldSource> HoldSource(const std::wstring& file) override;
+    // A file's sum as a reading of it now finds it. A reading counts.
+    std::string ReadSumOf(const std::wstring& file);
+    // The error with which Windows refuses a new file in `file`'s place, if it does.
+    std::optional<std::int32_t> RefusalOfNewFile(const std::wstring& file);
     std::wstring NetworkPathOf(const std::wstring& drive) noexcept override;
+    std::wstring SubstitutedPathOf(const std::wstring& drive) noexcept override {
+        return state_.substDrives.count(drive) == 1 ? state_.substDrives[drive] : L"";
+    }
     // RunLog: kept apart from the journal of calls
     void Step(std::wstring_view what) noexcept override { logLines.emplace_back(what); }
     // Accounts
     RunContext Context() override { return state_.account; }
-    // Elevation: "StartHelpFileStep <program> owner <form>"; the copy ends half a second later
+    // Elevation: "StartHelpFileStep <program> owner <form>"; the copy runs from the prompt's answer.
+    // Started on the window thread, the prompt blocks it.
     bool IsElevated() override { return state_.elevated; }
+    TokenKind Token() override {
+        return state_.elevated ? TokenKind::Full : state_.limitedToken ? TokenKind::Limited : TokenKind::Unsplit;
+    }
+    std::optional<std::uint32_t> SystemPolicy(const wchar_t* name) override {
+        return state_.systemPolicies.count(name) == 1 ? std::optional(state_.systemPolicies[name]) : std::nullopt;
+    }
     std::unique_ptr<ElevatedRun> StartHelpFileStep(const std::wstring& program, Form owner) override;
 
 private:
@@ -181,8 +213,11 @@ private:
     // Every Excel: the machine's others, then the ones the programs start, numbered from 1.
     std::deque<FakeProcess> excels_;
     FakeProcess* ownExcel_ = nullptr;  // the last one the programs started
+    std::map<std::wstring, int> readings_;
     std::function<void()> callInProgress_;
     bool silentCall_ = false;
+    bool onCallThread_ = false;
+    std::chrono::milliseconds returnsAt_{0};  // when the call last started returns
 };
 
 std::wstring NameOf(Form form);

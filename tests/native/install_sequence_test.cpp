@@ -13,6 +13,7 @@
 #include "core/medium_check.h"
 #include "core/excel_instance.h"
 #include "core/file_details.h"
+#include "core/paths.h"
 #include "core/setup_error.h"
 #include "failure_injection.h"
 #include "fake_platform.h"
@@ -61,8 +62,10 @@ const Calls kFullInstall = {
     L"fso.CopyFile E:\\Setup\\QZ Function.xla C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\ True",
     L"ClearAttributes 3 C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
     L"RemoveStream Zone.Identifier C:\\Users\\ann\\AppData\\Roaming\\Microsoft\\Excel\\XLSTART\\QZ Function.xla",
+    L"HoldSource E:\\Setup\\QuenzoHalvorn.chm",
+    L"CopyBeside C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"ClearAttributes 3 C:\\Windows\\Help\\QuenzoHalvorn.chm",
-    L"fso.CopyFile E:\\Setup\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True",
+    L"PutInPlace C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"ClearAttributes 3 C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"RemoveStream Zone.Identifier C:\\Windows\\Help\\QuenzoHalvorn.chm",
     L"excel.Quit",
@@ -106,11 +109,12 @@ TEST(InstallSequence, FoldersWithTrailingBackslashOrAtADriveRootGiveSingleBacksl
     Install(fake, record);
     Calls copies;
     for (const auto& call : fake.journal.Calls()) {
-        if (call.starts_with(L"fso.CopyFile")) copies.push_back(call);
+        if (call.starts_with(L"fso.CopyFile") || call.starts_with(L"HoldSource") || call.starts_with(L"PutInPlace"))
+            copies.push_back(call);
     }
     EXPECT_EQ(copies, (Calls{L"fso.CopyFile E:\\QZ Macro.xls C:\\Start\\ True",
-                             L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True",
-                             L"fso.CopyFile E:\\QuenzoHalvorn.chm C:\\Windows\\Help\\ True"}));
+                             L"fso.CopyFile E:\\QZ Function.xla C:\\Start\\ True", L"HoldSource E:\\QuenzoHalvorn.chm",
+                             L"PutInPlace C:\\Windows\\Help\\QuenzoHalvorn.chm"}));
 }
 
 TEST(InstallSequence, CancelAtTheExcelPromptEndsBeforeAnyChangeOrExcelInstance) {
@@ -413,7 +417,7 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
         {{L"/"}, false, false, L"", L"/"},
     };
     for (const auto& c : cases) {
-        const RunSwitches switches = ParseSwitches(c.arguments, false);
+        const RunSwitches switches = ParseSwitches(c.arguments);
         EXPECT_EQ(switches.quiet, c.quiet);
         EXPECT_EQ(switches.help, c.help);
         EXPECT_EQ(switches.logFile, c.logFile);
@@ -421,14 +425,11 @@ TEST(RunSwitches, InAnyLetterCaseAndOrderWithSlashOrDash) {
     }
     const std::wstring help = SwitchesHelp(L"/silent", L"");
     EXPECT_TRUE(help.starts_with(L"Unknown argument: /silent"));
-    // The help file's switch: alone, and in an administrator's process only.
-    EXPECT_TRUE(ParseSwitches({L"/elevated-help-file"}, true).helpFileStep);
-    for (const auto& [arguments, elevated] :
-         {std::pair{std::vector<std::wstring>{L"/elevated-help-file"}, false},
-          std::pair{std::vector<std::wstring>{L"-Elevated-Help-File", L"C:\\x"}, true}}) {
-        EXPECT_FALSE(ParseSwitches(arguments, elevated).helpFileStep);
-        EXPECT_EQ(ParseSwitches(arguments, elevated).unknown, arguments.front());
-    }
+    // The help file's switch: alone only.
+    EXPECT_TRUE(ParseSwitches({L"/elevated-help-file"}).helpFileStep);
+    const RunSwitches beside = ParseSwitches({L"-Elevated-Help-File", L"C:\\x"});
+    EXPECT_FALSE(beside.helpFileStep);
+    EXPECT_EQ(beside.unknown, L"-Elevated-Help-File");
     for (const int code : {0, 1, 2, 3, 4, 5, 6, 87})
         EXPECT_NE(help.find(L"    " + std::to_wstring(code) + L"    "), std::wstring::npos);
 }
@@ -506,7 +507,7 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
             FakePlatform fake(state);
             QuietForms quiet(fake);
             FormsRuntime& forms = c.quiet ? static_cast<FormsRuntime&>(quiet) : fake;
-            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake, fake.closingExcel, fake};
+            Platform platform{fake, fake, forms, fake, fake, fake, fake, fake, fake.closingExcel, fake, fake};
             RunRecord record;
             const auto run = [&] { return installing ? RunInstall(platform, record) : RunUninstall(platform, record); };
             if (c.outcome) {
@@ -544,58 +545,66 @@ TEST(AdministratorsRuns, QuietOrAsAnotherAccount) {
 
 // The help file is the one step that needs an administrator. Where Windows refuses this account
 // the Help folder and someone can be asked, the program starts itself again as an administrator for
-// that step alone, by a path an elevated process reaches; declined, or with nobody to ask, the run
-// ends with the help file left to an administrator (exit code 6). An administrator's process that
-// is refused fails there.
+// that step alone, by a path an elevated process reaches; declined, with nobody to ask, or where
+// Windows' policy asks nobody (User Account Control off, standard users denied), the run ends with
+// the help file left to an administrator (exit code 6). An administrator's process that is
+// refused fails there.
 TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder) {
     const std::wstring help = L"C:\\Windows\\Help\\QuenzoHalvorn.chm";
+    const std::wstring local = L"E:\\Setup\\Setup.exe";
     const std::wstring share = L"\\\\server\\share\\Setup\\Setup.exe";
     const std::map<std::wstring, std::wstring> mapped = {{L"Z:", L"\\\\server\\share"}};
-    constexpr HelpFolder kRefused = HelpFolder::AdministratorsOnly;
+    const std::map<std::wstring, std::uint32_t> uacOff = {{kPolicyUacOn, 0}},
+                                                usersDenied = {{kPolicyStandardUsersPrompt, 0}};
+    const auto refused = [](MachineState s) {
+        s.helpFolder = HelpFolder::AdministratorsOnly;
+        return s;
+    };
+    constexpr auto kDone = Outcome::Completed;
+    constexpr auto kNobody = NoAdministrator::NobodyToAsk;
+    constexpr auto kNotAllowed = NoAdministrator::NotAllowed;
     const struct {
         const char* name;
         MachineState machine;
         bool quiet;
-        std::variant<Outcome, FailureKind> end;
-        std::wstring started;  // the program started as an administrator; empty: none
+        std::variant<Outcome, FailureKind, NoAdministrator> end;  // NoAdministrator: the help file left, why
+        std::wstring started;                                     // the program started as an administrator
     } cases[] = {
-        {"writable", {}, false, Outcome::Completed, L""},
-        {"refused, an administrator confirms",
-         {.helpFolder = kRefused},
-         false,
-         Outcome::Completed,
-         L"E:\\Setup\\Setup.exe"},
-        {"refused, declined",
-         {.helpFolder = kRefused, .administratorDeclines = true},
-         false,
-         Outcome::HelpFileNeedsAdministrator,
-         L"E:\\Setup\\Setup.exe"},
-        {"refused, quiet", {.helpFolder = kRefused}, true, Outcome::HelpFileNeedsAdministrator, L""},
-        {"refused, with no desktop",
-         {.account = {.shell = ShellOwner::NoShell, .sessionZero = true}, .helpFolder = kRefused},
-         false,
-         Outcome::HelpFileNeedsAdministrator,
-         L""},
+        {"writable", {}, false, kDone, L""},
+        {"refused, an administrator confirms", refused({}), false, kDone, local},
+        {"refused, declined", refused({.administratorDeclines = true}), false, NoAdministrator::Declined, local},
+        {"refused, quiet", refused({}), true, kNobody, L""},
+        {"refused, with no desktop", refused({.account = {.shell = ShellOwner::NoShell, .sessionZero = true}}), false,
+         kNobody, L""},
+        {"refused, User Account Control off", refused({.systemPolicies = uacOff}), false, kNotAllowed, L""},
+        {"refused, standard users denied", refused({.systemPolicies = usersDenied}), false, kNotAllowed, L""},
+        {"refused, a filtered token, standard users denied",
+         refused({.limitedToken = true, .systemPolicies = usersDenied}), false, kDone, local},
+        {"refused, the start refused without a prompt", refused({.administratorNotStarted = 5}), false, kNotAllowed,
+         local},
+        {"refused, the started copy not elevated", refused({.startsUnelevated = true}), false, kNotAllowed, local},
         {"refused to an administrator",
          {.helpFolder = HelpFolder::Locked, .elevated = true},
          false,
          FailureKind::HelpFolderDeniedToAdministrator,
          L""},
-        {"refused, the administrator's copy finds it in use",
-         {.helpFolder = kRefused, .administratorExitCode = HelpFileStepExitCode(FailureKind::InUse)},
-         false,
-         FailureKind::InUse,
-         L"E:\\Setup\\Setup.exe"},
-        {"refused, from a mapped drive",
-         {.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .helpFolder = kRefused},
-         false,
-         Outcome::Completed,
+        {"refused, in use to the administrator's copy",
+         refused({.administratorExitCode = HelpFileStepExitCode(FailureKind::InUse)}), false, FailureKind::InUse,
+         local},
+        {"refused, the administrator's copy running past the limit",
+         refused({.administratorRunsFor = kAdministratorStepTime + 1min}), false,
+         FailureKind::AdministratorStepUnfinished, local},
+        {"refused, from a mapped drive", refused({.programFolder = L"Z:\\Setup", .mappedDrives = mapped}), false, kDone,
          share},
-        {"refused, from a share the administrator cannot read",
-         {.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .helpFolder = kRefused, .administratorNotStarted = 5},
-         false,
-         FailureKind::ShareUnreadableToAdministrator,
-         share},
+        {"refused, from a subst drive of a folder on a mapped drive",
+         refused({.programFolder = L"S:\\Setup", .mappedDrives = mapped, .substDrives = {{L"S:", L"Z:\\Media\\"}}}),
+         false, kDone, L"\\\\server\\share\\Media\\Setup\\Setup.exe"},
+        {"refused, from a share the administrator cannot log on to",
+         refused({.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .administratorNotStarted = 1326}), false,
+         FailureKind::ShareUnreadableToAdministrator, share},
+        {"refused, from a share, the start refused without a prompt",
+         refused({.programFolder = L"Z:\\Setup", .mappedDrives = mapped, .administratorNotStarted = 5}), false,
+         kNotAllowed, share},
     };
     for (const auto& c : cases) {
         for (const bool installing : {true, false}) {
@@ -604,33 +613,43 @@ TEST(HelpFileStep, IsAnAdministratorsWhereWindowsRefusesThisAccountTheHelpFolder
             state.existingFiles = {help};
             state.answers[Form::UnInstall] = {UserAction::ClickOk};
             FakePlatform fake(state);
+            // Comes while the prompt is up (from 1 s to 3 s), where there is one.
+            fake.pendingEvents = {1500ms};
             QuietForms quiet(fake);
             Platform platform{fake, fake, c.quiet ? static_cast<FormsRuntime&>(quiet) : fake,
                               fake, fake, fake,
                               fake, fake, fake.closingExcel,
-                              fake};
+                              fake, fake};
             RunRecord record;
             record.program = installing ? Program::Installer : Program::Uninstaller;
-            std::variant<Outcome, FailureKind> end;
+            std::variant<Outcome, FailureKind, NoAdministrator> end;
             try {
                 end = installing ? RunInstall(platform, record) : RunUninstall(platform, record);
+                if (end == decltype(end)(Outcome::HelpFileNeedsAdministrator)) end = record.whyLeft;
             } catch (const SetupError& failure) {
                 end = failure.Kind();
             }
             EXPECT_EQ(end, c.end);
-            const Calls calls = fake.journal.Calls();
+            Calls starts;
+            for (const auto& call : fake.journal.Calls())
+                if (call.starts_with(L"StartHelpFileStep")) starts.push_back(call);
             const std::wstring start =
-                L"StartHelpFileStep " + c.started + (installing ? L" owner Copying" : L" owner Deleting");
-            EXPECT_EQ(Count(calls, start), c.started.empty() ? 0 : 1);
+                L"StartHelpFileStep " + c.started + L" owner " + (installing ? L"Copying" : L"Deleting");
+            EXPECT_EQ(starts, c.started.empty() ? Calls{} : Calls{start});
+            for (const auto handled : fake.handledEvents) EXPECT_EQ(handled, 1500ms) << "the windows stopped painting";
             const auto& done = installing ? record.filesCopied : record.filesDeleted;
-            EXPECT_EQ(std::count(done.begin(), done.end(), help), c.end == decltype(c.end)(Outcome::Completed) ? 1 : 0);
-            const bool left = c.end == decltype(c.end)(Outcome::HelpFileNeedsAdministrator);
-            EXPECT_EQ(record.helpFileLeft, left ? help : L"");
-            if (left) {
-                const std::wstring message = DescribeHelpFileLeft(record);
-                EXPECT_EQ(message.find(L"declined") != std::wstring::npos, c.machine.administratorDeclines);
-                EXPECT_NE(message.find(L"Run as administrator"), std::wstring::npos);
-            }
+            EXPECT_EQ(std::count(done.begin(), done.end(), help), c.end == decltype(c.end)(kDone) ? 1 : 0);
+            const auto* why = std::get_if<NoAdministrator>(&c.end);
+            EXPECT_EQ(record.helpFileLeft, why ? help : L"");
+            if (!why) continue;
+            // The message and the log say that policy asks nobody; a "Run as administrator" from
+            // this desktop would be refused too.
+            const std::wstring message = DescribeHelpFileLeft(record), policy = L"policy allows no request";
+            EXPECT_EQ(message.find(L"Run as administrator") == std::wstring::npos, *why == kNotAllowed);
+            EXPECT_EQ(message.find(policy) != std::wstring::npos, *why == kNotAllowed);
+            EXPECT_EQ(std::any_of(fake.logLines.begin(), fake.logLines.end(),
+                                  [&](const auto& line) { return line.find(policy) != std::wstring::npos; }),
+                      *why == kNotAllowed);
         }
     }
 }
@@ -662,6 +681,12 @@ TEST(MediumCheck, RefusesADamagedOrChangedMediumBeforeAnythingChanges) {
         {"the help file changed, as the administrator's copy meets it",
          shipped({.changedFiles = {medium + L"QuenzoHalvorn.chm"}, .elevated = true}), FailureKind::MediumChanged,
          L"QuenzoHalvorn.chm"},
+        // A racer that swaps the file once it has been read, or puts a link in its place.
+        {"the help file swapped once read, as the administrator's copy meets it",
+         shipped({.elevated = true, .swappedOnceRead = {medium + L"QuenzoHalvorn.chm"}}), std::nullopt, nullptr},
+        {"a link in the help file's place, as the administrator's copy meets it",
+         shipped({.elevated = true, .linkedFiles = {medium + L"QuenzoHalvorn.chm"}}), FailureKind::LinkOnMedium,
+         L"QuenzoHalvorn.chm"},
         {"a file missing", shipped({.missingSources = {medium + L"QZ Function.xla"}}), FailureKind::NotOnMedium,
          L"QZ Function.xla"},
         {"a file unreadable", shipped({.unreadableFiles = {medium + L"QuenzoHalvorn.chm"}}), FailureKind::AccessDenied,
@@ -681,7 +706,12 @@ TEST(MediumCheck, RefusesADamagedOrChangedMediumBeforeAnythingChanges) {
                 EXPECT_EQ(RunInstall(platform, record), Outcome::Completed);
             }
             EXPECT_FALSE(c.failure) << "no failure";
-            EXPECT_EQ(record.filesCopied.size(), 3u);
+            EXPECT_EQ(record.filesCopied.size(), c.machine.elevated ? 1u : 3u);
+            for (const auto& file : record.filesCopied) {
+                if (!c.machine.carriedSums) break;
+                EXPECT_EQ(fake.state().installedSums[file], fake::ShippedSumOf(FileNameOf(file)))
+                    << "written from bytes nobody checked";
+            }
         } catch (const SetupError& failure) {
             EXPECT_EQ(failure.Kind(), c.failure);
             EXPECT_EQ(failure.WhatWasDoing().name, c.failedOn ? c.failedOn : L"<no failure>");
@@ -690,7 +720,7 @@ TEST(MediumCheck, RefusesADamagedOrChangedMediumBeforeAnythingChanges) {
                                     [](const auto& call) {
                                         return call.starts_with(L"FindWindowA") ||
                                                call.starts_with(L"CreateObject excel") ||
-                                               call.starts_with(L"fso.CopyFile");
+                                               call.starts_with(L"fso.CopyFile") || call.starts_with(L"PutInPlace");
                                     }),
                       0)
                 << "Excel asked about or a file touched";

@@ -1,6 +1,7 @@
 // An installed file that another program holds open without sharing: both programs stop at it
 // with a report that names the file and says it is in use, still make their Excel quit, and end
 // with exit code 1. The test process holds the file: to the programs it is another program.
+// And the other way round: the medium's help file held by the program for its copy.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,12 +10,14 @@
 
 #include "held_file.h"
 #include "setup_bench.h"
+#include "win32/win32_file_details.h"
 
 namespace qh::testing {
 namespace {
 namespace fs = std::filesystem;
 
 constexpr wchar_t kInUse[] = L"The file is open in another program.";
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 class FilesInUse : public ::testing::Test {
 protected:
@@ -96,6 +99,34 @@ TEST_F(FilesInUse, UninstallerStopsAtAHeldWorkbookAndSaysItIsInUse) {
     EXPECT_EQ(FileNamesIn(excel_.startupFolder()), (std::vector<std::wstring>{kAddInWorkbook}));
     EXPECT_TRUE(fs::exists(installedHelp_)) << "nothing after the failure is deleted";
     ExpectExcelQuitAndIsGone();
+}
+
+// The help file's copy as an administrator's process makes it: while the medium's file is held,
+// nobody writes to it; the copy, written beside its target from the bytes read once, is the target
+// only once put in place, and one never put in place leaves the target as it was and nothing
+// beside it. (A target held open refuses its place: FilesInUse above.)
+TEST(HeldSource, CopiesTheBytesReadOnceAndLeavesNothingHalfDone) {
+    TempFolder folder(L"held");
+    const fs::path source = folder.path() / kHelpFile, target = folder.path() / L"Help" / kHelpFile;
+    fs::create_directory(target.parent_path());
+    std::vector<char> bytes(3 << 19);  // more than one piece read
+    for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = static_cast<char>(at * 7 % 251);
+    WriteBytes(source, bytes);
+    win32::Win32FileDetails files;
+    for (const bool putInPlace : {false, true}) {
+        WriteBytes(target, {'o', 'l', 'd'});
+        {
+            const auto held = files.HoldSource(source.wstring());
+            EXPECT_FALSE(win32::UniqueFileHandle(::CreateFileW(source.c_str(), GENERIC_WRITE, kShareAll, nullptr,
+                                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+            EXPECT_EQ(held->CopyBeside(target.wstring()), files.Sha256Of(source.wstring()));
+            EXPECT_EQ(ReadBytes(target).size(), 3u) << "in place before it was put there";
+            if (putInPlace) held->PutInPlace();
+        }
+        EXPECT_EQ(ReadBytes(target).size(), putInPlace ? bytes.size() : 3u);
+        EXPECT_EQ(ReadBytes(target) == bytes, putInPlace);
+        EXPECT_EQ(FileNamesIn(target.parent_path()), std::vector<std::wstring>{kHelpFile});
+    }
 }
 
 }  // namespace

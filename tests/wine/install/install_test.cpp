@@ -10,8 +10,11 @@
 #include <thread>
 
 #include "com_test_helpers.h"
+#include "core/elevation.h"
 #include "program/setup_program.h"
 #include "setup_bench.h"
+#include "win32/win32_elevation.h"
+#include "win32/win32_file_details.h"
 
 namespace qh::testing {
 namespace {
@@ -668,6 +671,31 @@ TEST_F(Installer, ProgressWindowIsUpForAboutASecondBeforeTheFirstFileAppears) {
     EXPECT_GE(waited, 700ms);
     EXPECT_LE(waited, 2500ms);
     EXPECT_EQ(WaitForExit(installer, kRunTimeout), kCompleted);
+}
+
+// What the shell is asked for when the help file needs an administrator: "runas" of the program with
+// the reserved switch alone, its prompt owned by the progress window, and no second zone check of
+// the marked medium (Wine runs none, so the request itself is what a test can see).
+TEST(AdministratorStart, IsRunasOfTheProgramWithoutASecondZoneCheck) {
+    const std::wstring program = L"\\\\server\\share\\QuenzoHalvornInstall.exe", parameters(kHelpFileStepSwitch);
+    const HWND owner = ::GetDesktopWindow();
+    const SHELLEXECUTEINFOW start = win32::AdministratorStartOf(program, parameters, owner);
+    EXPECT_EQ(std::wstring(start.lpVerb) + L" " + start.lpFile + L" " + start.lpParameters,
+              L"runas " + program + L" /elevated-help-file");
+    EXPECT_EQ(start.hwnd, owner);
+    for (const ULONG flag : {SEE_MASK_NOZONECHECKS, SEE_MASK_NOCLOSEPROCESS, SEE_MASK_FLAG_NO_UI})
+        EXPECT_EQ(start.fMask & flag, flag) << std::hex << flag;
+}
+
+// A drive made with subst (DefineDosDevice, as subst.exe makes one) is reached by the folder it
+// stands for, which QueryDosDevice names; a disk's letter is no such drive.
+TEST(AdministratorStart, ReachesASubstDriveByTheFolderItStandsFor) {
+    win32::Win32FileDetails files;
+    ASSERT_TRUE(::DefineDosDeviceW(0, L"S:", L"C:\\windows\\help"));
+    EXPECT_EQ(files.SubstitutedPathOf(L"S:"), L"C:\\windows\\help");
+    EXPECT_TRUE(::DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"S:", nullptr));
+    EXPECT_EQ(files.SubstitutedPathOf(L"S:"), L"");
+    EXPECT_EQ(files.SubstitutedPathOf(L"C:"), L"");
 }
 
 }  // namespace
