@@ -168,7 +168,7 @@ struct Services {
     win32::Win32Accounts accounts;
     ClosingExcel closingExcel;
     win32::Win32Elevation elevation;
-    win32::Win32CallThread promptCalls;
+    win32::Win32CallThread promptCalls{win32::CallApartment::Shell};
     Platform platform;
 };
 

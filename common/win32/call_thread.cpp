@@ -24,9 +24,11 @@ struct Win32CallThread::Shared {
     std::atomic<bool> returned{true};
     std::atomic<bool> stop{false};
     DWORD windowThread = ::GetCurrentThreadId();
+    CallApartment apartment = CallApartment::Multithreaded;
 };
 
-Win32CallThread::Win32CallThread() : shared_(std::make_shared<Shared>()) {
+Win32CallThread::Win32CallThread(CallApartment apartment) : shared_(std::make_shared<Shared>()) {
+    shared_->apartment = apartment;
     ThrowLastErrorIfNull(shared_->wake.get(), L"CreateEventW", L"call thread");
 }
 
@@ -60,9 +62,12 @@ bool Win32CallThread::Returned() { return shared_->returned; }
 DWORD WINAPI Win32CallThread::Run(void* share) {
     const std::shared_ptr<Shared> shared = std::move(*static_cast<std::shared_ptr<Shared>*>(share));
     delete static_cast<std::shared_ptr<Shared>*>(share);
-    // The multithreaded apartment: a call from here into another process blocks without a
-    // message loop, and nothing here needs pumping.
-    const HRESULT joined = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // In the multithreaded apartment a call from here into another process blocks without a
+    // message loop, and nothing here needs pumping. The shell wants a single-threaded one, without
+    // the DDE of old (ShellExecuteEx, Remarks); nothing calls into it while it waits.
+    const HRESULT joined = ::CoInitializeEx(nullptr, shared->apartment == CallApartment::Shell
+                                                         ? COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE
+                                                         : COINIT_MULTITHREADED);
     for (;;) {
         ::WaitForSingleObject(shared->wake.get(), INFINITE);
         if (shared->stop) break;

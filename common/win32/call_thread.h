@@ -1,6 +1,6 @@
 #pragma once
-// The call thread on Win32: a thread in the multithreaded apartment, so that a call into another
-// process blocks only it, never the window thread's message handling.
+// The call thread on Win32: a thread of its own, so that a call that takes its time (into another
+// process, or a prompt of the system's) blocks only it, never the window thread's message handling.
 #include <windows.h>
 
 #include <memory>
@@ -10,10 +10,18 @@
 
 namespace qh::win32 {
 
+// The apartment the thread joins.
+enum class CallApartment {
+    // Calls into another process block without a message loop: Excel's.
+    Multithreaded,
+    // What the shell asks of a thread that calls it: some of its extensions work in no other.
+    Shell,
+};
+
 class Win32CallThread final : public CallThread {
 public:
     // The thread that makes the object is the window thread whose pump a returned call wakes.
-    Win32CallThread();
+    explicit Win32CallThread(CallApartment apartment = CallApartment::Multithreaded);
     // Tells the thread to stop and waits a little for it. A thread still inside a call that never
     // came back is left to the end of the process, with what it holds.
     ~Win32CallThread() override;
