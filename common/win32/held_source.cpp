@@ -13,11 +13,6 @@ namespace {
 
 constexpr DWORD kPieceSize = 1 << 20;
 
-[[noreturn]] void ThrowError(DWORD error, std::wstring_view operation, std::wstring_view argument) {
-    ::SetLastError(error);
-    ThrowLastError(operation, argument);
-}
-
 // Whether two openings are of the same file.
 bool SameFile(HANDLE first, HANDLE second) {
     BY_HANDLE_FILE_INFORMATION a{}, b{};

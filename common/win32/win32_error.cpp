@@ -20,7 +20,10 @@ std::wstring SystemMessage(DWORD code) {
 }
 
 void ThrowLastError(std::wstring_view operation, std::wstring_view argument) {
-    const DWORD error = ::GetLastError();
+    ThrowError(::GetLastError(), operation, argument);
+}
+
+void ThrowError(DWORD error, std::wstring_view operation, std::wstring_view argument) {
     throw SetupError(std::wstring(operation), std::wstring(argument), static_cast<std::int32_t>(error),
                      SystemMessage(error));
 }

@@ -14,6 +14,8 @@ namespace qh::win32 {
 std::wstring SystemMessage(DWORD code);
 
 [[noreturn]] void ThrowLastError(std::wstring_view operation, std::wstring_view argument = {});
+// The same for an error number read before other calls that may have changed the last error.
+[[noreturn]] void ThrowError(DWORD error, std::wstring_view operation, std::wstring_view argument = {});
 [[noreturn]] void ThrowHresult(HRESULT hr, std::wstring_view operation, std::wstring_view argument = {});
 
 inline void ThrowIfFailed(HRESULT hr, std::wstring_view operation, std::wstring_view argument = {}) {

@@ -25,11 +25,6 @@ bool IsAbsent(DWORD error) {
 // The longest path Windows takes, in characters.
 constexpr std::size_t kLongestPath = 32767;
 
-[[noreturn]] void ThrowError(DWORD error, std::wstring_view operation, std::wstring_view argument) {
-    ::SetLastError(error);
-    ThrowLastError(operation, argument);
-}
-
 }  // namespace
 
 bool Win32FileDetails::RemoveStream(const std::wstring& file, std::wstring_view stream) {
