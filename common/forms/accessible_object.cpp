@@ -156,11 +156,6 @@ private:
 
 }  // namespace
 
-bool AsksForClientObject(LPARAM objectId) noexcept {
-    // On 64-bit Windows the object id arrives zero-extended: OBJID_CLIENT (-4) is 0xFFFFFFFC.
-    return static_cast<LONG>(static_cast<DWORD>(objectId)) == OBJID_CLIENT;
-}
-
 bool LoadAccessibility() noexcept {
     try {
         OleaccFunctions();
@@ -170,7 +165,9 @@ bool LoadAccessibility() noexcept {
     }
 }
 
-LRESULT AnswerClientObject(HWND window, WPARAM wParam, const AccessibleFacts& facts) noexcept {
+LRESULT AnswerClientObject(HWND window, WPARAM wParam, LPARAM lParam, const AccessibleFacts& facts) noexcept {
+    // On 64-bit Windows the object id arrives zero-extended: OBJID_CLIENT (-4) is 0xFFFFFFFC.
+    if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT) return 0;
     try {
         const Oleacc& oleacc = OleaccFunctions();
         win32::ComPtr<IAccessible> standard;

@@ -19,13 +19,11 @@ struct AccessibleFacts {
     std::wstring description;  // empty: the system's object says what it would
 };
 
-// Whether WM_GETOBJECT's lParam asks for the window's client object.
-bool AsksForClientObject(LPARAM objectId) noexcept;
-
-// The answer to WM_GETOBJECT for `window`'s client object (AsksForClientObject) with `facts`.
-// Zero when it cannot be made: the window then answers as if it had nothing to add
-// (DefWindowProc), for a screen reader's question is no reason to stop a setup.
-LRESULT AnswerClientObject(HWND window, WPARAM wParam, const AccessibleFacts& facts) noexcept;
+// The answer to WM_GETOBJECT (its wParam and lParam) when it asks for `window`'s client object:
+// that object with `facts`. Zero for any other object, and when it cannot be made: the window then
+// answers as if it had nothing to add (DefWindowProc), for a screen reader's question is no reason
+// to stop a setup.
+LRESULT AnswerClientObject(HWND window, WPARAM wParam, LPARAM lParam, const AccessibleFacts& facts) noexcept;
 
 // Makes sure oleacc is loaded from the system folder; false when it cannot be.
 bool LoadAccessibility() noexcept;

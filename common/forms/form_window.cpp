@@ -367,9 +367,8 @@ bool FormWindow::OnSetCursor(HWND cursorWindow, WORD hitTest) {
 
 LRESULT FormWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
     Annotate();
-    if (!AsksForClientObject(lParam)) return 0;
     const std::optional<AccessibleFacts> facts = AccessibleFactsOf(design_);
-    return facts ? AnswerClientObject(window_.get(), wParam, *facts) : 0;
+    return facts ? AnswerClientObject(window_.get(), wParam, lParam, *facts) : 0;
 }
 
 // Windows tells the top-level windows of a new colour scheme (high contrast switched on with its

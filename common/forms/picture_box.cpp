@@ -38,11 +38,9 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
             case WM_PRINTCLIENT: PaintContent(box, reinterpret_cast<HDC>(wParam), *content); return 0;
             case WM_GETOBJECT:
                 // The logo's text alternative: without it a screen reader finds a nameless client area.
-                if (AsksForClientObject(lParam)) {
-                    if (const LRESULT answer = AnswerClientObject(
-                            box, wParam, {ROLE_SYSTEM_GRAPHIC, std::wstring(kLogoName), std::wstring()})) {
-                        return answer;
-                    }
+                if (const LRESULT answer =
+                        AnswerClientObject(box, wParam, lParam, {ROLE_SYSTEM_GRAPHIC, std::wstring(kLogoName), {}})) {
+                    return answer;
                 }
                 break;
             case WM_NCDESTROY: ::SetWindowLongPtrW(box, GWLP_USERDATA, 0); break;
