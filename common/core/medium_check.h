@@ -27,7 +27,7 @@ bool ChecksItsFiles(FileDetails& files);
 // cannot be read are a BrokenBuild.
 std::optional<std::string> CarriedSumOf(FileDetails& files, std::wstring_view name);
 
-// Refuses `file`, the add-in file `name`, whose bytes have the SHA-256 `found`, unless that is the
+// Refuses the add-in file `file`, whose bytes have the SHA-256 `found`, unless that is the
 // `carried` one: a SetupError of kind MediumChanged, the log given both sums.
 void RequireCarriedSum(const std::wstring& file, const std::string& found, const std::string& carried, RunLog& log);
 
