@@ -675,8 +675,10 @@ TEST_F(Installer, ProgressWindowIsUpForAboutASecondBeforeTheFirstFileAppears) {
 
 // What the shell is asked for when the help file needs an administrator: "runas" of the program with
 // the reserved switch alone, its prompt owned by the progress window, and no second zone check of
-// the marked medium (Wine runs none, so the request itself is what a test can see).
-TEST(AdministratorStart, IsRunasOfTheProgramWithoutASecondZoneCheck) {
+// the marked medium (Wine runs none, so the request itself is what a test can see). A drive made
+// with subst (DefineDosDevice, as subst.exe makes one) is reached by the folder it stands for,
+// which QueryDosDevice names; a disk's letter is no such drive.
+TEST(AdministratorStart, IsRunasWithoutASecondZoneCheckAndReachesASubstDriveByItsFolder) {
     const std::wstring program = L"\\\\server\\share\\QuenzoHalvornInstall.exe", parameters(kHelpFileStepSwitch);
     const HWND owner = ::GetDesktopWindow();
     const SHELLEXECUTEINFOW start = win32::AdministratorStartOf(program, parameters, owner);
@@ -685,11 +687,7 @@ TEST(AdministratorStart, IsRunasOfTheProgramWithoutASecondZoneCheck) {
     EXPECT_EQ(start.hwnd, owner);
     for (const ULONG flag : {SEE_MASK_NOZONECHECKS, SEE_MASK_NOCLOSEPROCESS, SEE_MASK_FLAG_NO_UI})
         EXPECT_EQ(start.fMask & flag, flag) << std::hex << flag;
-}
 
-// A drive made with subst (DefineDosDevice, as subst.exe makes one) is reached by the folder it
-// stands for, which QueryDosDevice names; a disk's letter is no such drive.
-TEST(AdministratorStart, ReachesASubstDriveByTheFolderItStandsFor) {
     win32::Win32FileDetails files;
     ASSERT_TRUE(::DefineDosDeviceW(0, L"S:", L"C:\\windows\\help"));
     EXPECT_EQ(files.SubstitutedPathOf(L"S:"), L"C:\\windows\\help");
